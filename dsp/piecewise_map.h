@@ -26,3 +26,11 @@ inline float mapInverse(std::span<const float> t, float p) {
     while (i < n - 1 && !(t[i] > p)) ++i;
     return (static_cast<float>(i - 1) + (p - t[i - 1]) / (t[i] - t[i - 1])) / static_cast<float>(n - 1);
 }
+
+// The same lookups over a plain array of n points.
+inline float mapForward(const float* table, int n, float v) {
+    return mapForward(std::span<const float>(table, static_cast<size_t>(n)), v);
+}
+inline float mapInverse(const float* table, int n, float p) {
+    return mapInverse(std::span<const float>(table, static_cast<size_t>(n)), p);
+}

@@ -13,7 +13,7 @@ void CDravel::switchChannels() {
     ChannelValues& left = slot.settings.channel[0];
     ChannelValues& right = slot.settings.channel[1];
     for (int b = 0; b < kBandCount; ++b) {
-        const BandValues l = {loadRelaxed(left.band[b].frequency), loadRelaxed(left.band[b].quality),
+        const BandTriple l = {loadRelaxed(left.band[b].frequency), loadRelaxed(left.band[b].quality),
                               loadRelaxed(left.band[b].gain)};
         storeRelaxed(left.band[b].frequency, loadRelaxed(right.band[b].frequency));
         storeRelaxed(left.band[b].quality, loadRelaxed(right.band[b].quality));
@@ -61,7 +61,7 @@ void CDravel::classBandsByFrequency() {
 
     // Rewrite both channels with the same permutation, so the other channel's settings stay with
     // their bands; names stay where they are.
-    BandValues values[kChannelCount][kBandCount];
+    BandTriple values[kChannelCount][kBandCount];
     float type[kBandCount];
     float on[kBandCount];
     int engineSlot[kBandCount];

@@ -19,7 +19,7 @@ float* continuousField(SettingsSlot& slot, int channel, int index) {
     const ContinuousParam& p = kContinuous[static_cast<std::size_t>(index)];
     ChannelValues& values = slot.settings.channel[channel];
     if (p.band < 0) return &values.volume;
-    BandValues& band = values.band[p.band];
+    BandTriple& band = values.band[p.band];
     switch (p.quantity) {
         case Quantity::Frequency: return &band.frequency;
         case Quantity::Quality: return &band.quality;
@@ -401,7 +401,7 @@ void CDravel::runEditorSideEffects(int index, float value) {
             const int from = editedChannel();
             const int to = 1 - from;
             for (int b = 0; b < kBandCount; ++b) {
-                const BandValues v = slot.settings.channel[from].band[b];
+                const BandTriple v = slot.settings.channel[from].band[b];
                 storeRelaxed(slot.settings.channel[to].band[b].frequency, v.frequency);
                 storeRelaxed(slot.settings.channel[to].band[b].quality, v.quality);
                 storeRelaxed(slot.settings.channel[to].band[b].gain, v.gain);
@@ -418,7 +418,7 @@ void CDravel::runEditorSideEffects(int index, float value) {
 
 void CDravel::recomputeBand(int band, int channel) {
     const SettingsSlot& slot = state_->slot[activeSlotIndex()];
-    const BandValues v{loadRelaxed(slot.settings.channel[channel].band[band].frequency),
+    const BandTriple v{loadRelaxed(slot.settings.channel[channel].band[band].frequency),
                        loadRelaxed(slot.settings.channel[channel].band[band].quality),
                        loadRelaxed(slot.settings.channel[channel].band[band].gain)};
     const float type = loadRelaxed(slot.settings.band[band].type);

@@ -17,7 +17,7 @@ constexpr int kSlotNameSize = 24;
 
 enum BandIndex : int { kBandHP = 0, kBandB1, kBandB2, kBandB3, kBandB4, kBandB5, kBandLP, kBandAir };
 
-struct BandValues {
+struct BandTriple {
     float frequency;
     float quality;
     float gain;
@@ -26,7 +26,7 @@ struct BandValues {
 // One channel's normalized values: three per band, the general volume, then sixteen floats that
 // only travel in the chunk.
 struct ChannelValues {
-    BandValues band[kBandCount];
+    BandTriple band[kBandCount];
     float volume;
     float spare[16];
 };

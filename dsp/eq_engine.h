@@ -1,7 +1,10 @@
 // The equalizer's signal path: two channels of eight band slots, output volume, general on/off,
 // mid/side coding, clip flag and silence detection. Setters may be called from any thread; they only
 // store single values (relaxed atomics) that the audio thread picks up at its next sub-block.
+// setSampleRate, resetFilters and clearClip are requests served at the start of the next sub-block.
 #pragma once
+
+#include "dsp/band_filter.h"
 
 #include <atomic>
 
@@ -28,9 +31,18 @@ public:
     void resetFilters();
 
     // Processes min(count, kSubBlockLength) samples and returns that count. inR is read only when
-    // inputChannels is 2; outR may be null when the host gives one output.
+    // inputChannels is 2; outR may be null when the host gives one output. Inputs and outputs may
+    // be the same buffers.
     int processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,
                         int inputChannels);
+
+    // Audio-thread observers, for tests and tools.
+    bool silent() const { return silent_; }
+    bool active() const { return active_; }
+    float bandFade(int channel, int slot) const { return bandFade_[channel][slot]; }
+    float wet() const { return wet_; }
+    bool bypassFading() const { return bypassFading_; }
+    const BandFilter& band(int channel, int slot) const { return bands_[channel][slot]; }
 
 private:
     struct BandInbox {
@@ -41,6 +53,11 @@ private:
         std::atomic<bool> on{false};
     };
 
+    void serveRequests();
+    void applySampleRate(float fs);
+    void runSlot(int ch, int slot, float* work, int n);
+
+    // Written by other threads.
     std::atomic<float> sampleRate_{44100.0f};
     BandInbox band_[kChannels][kSlots];
     std::atomic<float> volumeFactor_[kChannels];
@@ -50,5 +67,26 @@ private:
     std::atomic<bool> msDecodeOutput_{true};
     std::atomic<bool> volumeWhenOff_{false};
     std::atomic<bool> silenceSkip_{false};
-    std::atomic<bool> clip_{false};
+    std::atomic<bool> clip_{false};  // written by the audio thread only
+    std::atomic<bool> clearClipRequest_{false};
+    std::atomic<bool> resetRequest_{false};
+
+    // Audio thread only.
+    float activeRate_ = 0.0f;
+    float gainGlide_[kSubBlockLength + 1] = {};    // per sub-block of n samples: 10 ms
+    float bypassGlide_[kSubBlockLength + 1] = {};  // per sub-block of n samples: 40 ms
+    float fadeInAdd_ = 0.0f, fadeDecay_ = 1.0f;   // per sample: 10 ms
+    bool generalOff_ = false;
+    bool bypassFading_ = false;
+    float wet_ = 1.0f, wetTarget_ = 1.0f;
+    float gain_[kChannels] = {1.0f, 1.0f};
+    float bandFade_[kChannels][kSlots] = {};
+    bool active_ = false;
+    bool silent_ = false;
+    int silentCount_ = 0;
+    bool lastSilenceSkip_ = false;
+    BandFilter bands_[kChannels][kSlots];
+    float input_[kChannels][kSubBlockLength] = {};
+    float work_[kChannels][kSubBlockLength] = {};
+    float dry_[kSubBlockLength] = {};
 };

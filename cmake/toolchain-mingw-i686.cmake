@@ -1,0 +1,20 @@
+# Cross build for 32-bit Windows with MinGW-w64 (posix thread model: std::thread and std::mutex).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(TOVIN_MINGW_TRIPLET i686-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${TOVIN_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOVIN_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOVIN_MINGW_TRIPLET}-windres)
+set(CMAKE_OBJDUMP ${TOVIN_MINGW_TRIPLET}-objdump CACHE FILEPATH "objdump for the target")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TOVIN_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Everything links statically: no libstdc++, libgcc or libwinpthread DLL beside the plug-in or the tests.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")

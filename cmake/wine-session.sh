@@ -1,0 +1,42 @@
+#!/bin/sh
+# Wine sessions for the Windows test programs.
+#   wine-session.sh prepare PREFIX            create the prefix once (null graphics driver)
+#   wine-session.sh start PREFIX KEEPALIVE    start a persistent wineserver and a small resident program
+#   wine-session.sh stop PREFIX               stop the wineserver and everything running in the prefix
+set -eu
+action=$1
+WINEPREFIX=$2
+case "$WINEPREFIX" in /*) ;; *) echo "wine-session: the prefix must be an absolute path" >&2; exit 2 ;; esac
+WINEDEBUG=-all
+WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+
+case "$action" in
+prepare)
+  stamp="$WINEPREFIX/tovin-prefix.stamp"
+  [ -f "$stamp" ] && exit 0
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || wine wineboot -i >/dev/null 2>&1
+  # Without a display the null driver still gives windows, classes and painting.
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  touch "$stamp"
+  ;;
+start)
+  keepalive=$3
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  # Persistent until 60 s after its last client: a run cut short leaves nothing behind for long.
+  wineserver -p60
+  # Detached from ctest's pipes, or ctest would wait for it.
+  setsid wine "$keepalive" </dev/null >/dev/null 2>&1 &
+  ;;
+stop)
+  wineserver -k >/dev/null 2>&1 || true
+  ;;
+*)
+  echo "usage: wine-session.sh prepare|start|stop PREFIX [KEEPALIVE]" >&2
+  exit 2
+  ;;
+esac

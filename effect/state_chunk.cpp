@@ -226,10 +226,12 @@ void readImage(Attempt& attempt, const unsigned char* data, std::size_t size, bo
     }
     EffectOptions& options = attempt.image.options;
     if (attempt.version == kStateVersion) {
+        const int counted = in.result;  // these four are taken as stored, only kept in range
         options.showClip = in.clampedFloat(1824, 0.0f, 1.0f);
         options.holdClip = in.clampedFloat(1828, 0.0f, 1.0f);
         options.decodageMS = in.clampedFloat(1832, 0.0f, 1.0f);
         options.codageMS = in.clampedFloat(1836, 0.0f, 1.0f);
+        in.result = counted;
     } else {
         options.showClip = 1.0f;
         options.holdClip = 0.0f;

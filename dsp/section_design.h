@@ -36,6 +36,6 @@ BiquadCoefficients designSection(const SectionDesign& section, double rate);
 // Highest design frequency, as a fraction of the design rate.
 constexpr double kMaxDesignFraction = 0.49;
 
-// Whether the prescribed-Nyquist peaking design is valid: its upper band edge lies below Nyquist
-// with some room to spare. Outside it the reciprocal bilinear design is used.
+// Whether the prescribed-Nyquist peaking design is defined: the analog model's upper band edge
+// f (1/(2Q) + sqrt(1 + 1/(4Q^2))) lies below Nyquist. Outside it the reciprocal design is used.
 bool peakNyquistDesignValid(double frequency, double q, double rate);

@@ -106,7 +106,7 @@ bool peakNyquistDesignValid(double frequency, double q, double rate) {
     if (!(q > 0.0)) return false;
     const double half = 0.5 / q;
     const double upperEdge = frequency * (half + std::sqrt(1.0 + half * half));
-    return upperEdge < 0.45 * rate;
+    return upperEdge < 0.5 * rate;
 }
 
 BiquadCoefficients designSection(const SectionDesign& section, double rate) {

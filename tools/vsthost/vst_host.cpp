@@ -181,8 +181,7 @@ std::string Host::dispatchText(VstInt32 opcode, VstInt32 index, size_t textLimit
             if (buffer[i] != kMarker) *overrun = true;
         }
     }
-    const char* end = static_cast<const char*>(std::memchr(buffer, 0, kBufferSize));
-    return std::string(buffer, end != nullptr ? end : buffer + kBufferSize - 1);
+    return std::string(buffer, strnlen(buffer, kBufferSize));
 }
 
 std::string Host::paramName(VstInt32 index) { return dispatchText(effGetParamName, index, kVstMaxParamStrLen + 1); }

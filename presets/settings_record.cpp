@@ -111,8 +111,9 @@ void WriteSettingsRecord(std::string& out, const SettingsRecord& record) {
 
 namespace {
 
-// True when token names a record key, with or without a channel prefix.
+// True when token names a record key, with or without a channel prefix, or ends a preset block.
 bool isRecordKey(const char* token) {
+    if (std::strcmp(token, "FIN_PRESET") == 0) return true;
     if (std::strncmp(token, kLeftPrefix, 6) == 0 || std::strncmp(token, kRightPrefix, 6) == 0) token += 6;
     for (const KeyEntry& entry : kKeys) {
         if (entry.name != nullptr && std::strcmp(entry.name, token) == 0) return true;
@@ -121,6 +122,8 @@ bool isRecordKey(const char* token) {
 }
 
 }  // namespace
+
+bool IsRecordKeyToken(const char* token) { return isRecordKey(token); }
 
 void ReadSettingsRecord(TokenReader& reader, SettingsRecord& record) {
     char token[kTokenSize];
@@ -151,15 +154,14 @@ void ReadSettingsRecord(TokenReader& reader, SettingsRecord& record) {
         const bool end = reader.readToken(value);
         if (nameBand >= 0) {
             // An empty name ("!BANDE1_NAME##") yields no token of its own: when the value read is
-            // the next key, the name is empty and that key is read next.
+            // the next key, the name is left as it was and that key is read next.
             if (isRecordKey(value)) {
-                record.band[nameBand].name[0] = 0;
                 std::memcpy(token, value, kTokenSize);
                 pending = true;
                 pendingEnd = end;
                 continue;
             }
-            CopyText(record.band[nameBand].name, kBandNameSize, value);
+            if (value[0] != 0) CopyText(record.band[nameBand].name, kBandNameSize, value);
         } else {
             const float number = static_cast<float>(ParseNumber(value));
             if (channel >= 0) {

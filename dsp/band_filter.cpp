@@ -83,11 +83,15 @@ bool BandFilter::prepare(const BandValues& v) {
     return true;
 }
 
-void BandFilter::filter(float* buf, int n) {
+bool BandFilter::filter(float* buf, int n) {
+    const bool touched = sections_[0].running() || sections_[1].running() || sections_[2].running() ||
+                         outputGain_ != 1.0f || outputGainTarget_ != 1.0f;
+    if (!touched) return false;
     sections_[0].process(buf, n, glide_);
     sections_[1].process(buf, n, glide_);
     sections_[2].process(buf, n, glide_);
     finish(buf, n);
+    return true;
 }
 
 void BandFilter::finish(float* buf, int n) {
@@ -121,9 +125,7 @@ void BandFilter::finish(float* buf, int n) {
     }
 }
 
-void BandFilter::process(float* buf, int n, const BandValues& v) {
-    if (prepare(v)) filter(buf, n);
-}
+bool BandFilter::process(float* buf, int n, const BandValues& v) { return prepare(v) && filter(buf, n); }
 
 bool BandFilter::steadyAlike(const BandFilter& other) const {
     for (int i = 0; i < kSections; ++i) {

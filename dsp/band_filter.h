@@ -31,8 +31,9 @@ public:
 
     void setSampleRate(float fs);
 
-    // One design step for the values v, then the band's filtering of n samples in place.
-    void process(float* buf, int n, const BandValues& v);
+    // One design step for the values v, then the band's filtering of n samples in place. Returns
+    // false when the band left the samples untouched.
+    bool process(float* buf, int n, const BandValues& v);
 
     // The same for the two channels of one slot at once; the results equal two process() calls.
     static void processPair(BandFilter& left, BandFilter& right, float* bufLeft, float* bufRight, int n,
@@ -53,7 +54,7 @@ public:
 
 private:
     bool prepare(const BandValues& v);  // false: the band passes its input through untouched
-    void filter(float* buf, int n);
+    bool filter(float* buf, int n);
     void finish(float* buf, int n);
     bool steadyAlike(const BandFilter& other) const;
     void detectChange(const BandValues& v);

@@ -98,28 +98,28 @@ void EqEngine::runSlot(int ch, int k, float* work, int n) {
         band.process(work, n, v);
         return;
     }
-    {
-        // Switching: cross-fade from the current fade value toward the on flag.
-        std::memcpy(dry_, work, sizeof(float) * static_cast<size_t>(n));
-        band.process(work, n, v);
-        if (on) {
-            for (int i = 0; i < n; ++i) {
-                f = fadeInAdd_ + fadeDecay_ * f;
-                work[i] = work[i] * f + (1.0f - f) * dry_[i];
-            }
-            if (f > 0.999f) f = 1.0f;
-        } else {
-            for (int i = 0; i < n; ++i) {
-                f = fadeDecay_ * f;
-                work[i] = work[i] * f + (1.0f - f) * dry_[i];
-            }
-            if (f < 0.001f) {
-                f = 0.0f;
-                band.stop();
-            }
+    // Switching: cross-fade from the current fade value toward the on flag.
+    std::memcpy(dry_, work, sizeof(float) * static_cast<size_t>(n));
+    if (!band.process(work, n, v)) {
+        // Nothing to cross-fade: the band left the samples as they were.
+        for (int i = 0; i < n; ++i) f = on ? fadeInAdd_ + fadeDecay_ * f : fadeDecay_ * f;
+    } else if (on) {
+        for (int i = 0; i < n; ++i) {
+            f = fadeInAdd_ + fadeDecay_ * f;
+            work[i] = work[i] * f + (1.0f - f) * dry_[i];
         }
-        bandFade_[ch][k] = f;
+    } else {
+        for (int i = 0; i < n; ++i) {
+            f = fadeDecay_ * f;
+            work[i] = work[i] * f + (1.0f - f) * dry_[i];
+        }
     }
+    if (on && f > 0.999f) f = 1.0f;
+    if (!on && f < 0.001f) {
+        f = 0.0f;
+        band.stop();
+    }
+    bandFade_[ch][k] = f;
 }
 
 int EqEngine::processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,

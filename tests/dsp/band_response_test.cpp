@@ -1,0 +1,56 @@
+// Each band kind, measured through the engine, against its analog model.
+#include "dsp/band_kind.h"
+#include "tools/response/analog_model.h"
+#include "tools/response/measure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+double worstError(const Measure::Band& band, float fs, double lo, double hi, int length) {
+    const auto h = Measure::impulseResponse(fs, {band}, length);
+    double worst = 0.0;
+    for (double f : Measure::logSpaced(lo, hi, 120)) {
+        const double analog = AnalogModel::magnitudeDb(band.kind, band.frequency, band.q, band.gain, f);
+        worst = std::max(worst, std::fabs(Measure::magnitudeDb(h, f, fs) - analog));
+    }
+    return worst;
+}
+}  // namespace
+
+TEST(BandResponse, EveryKindFollowsItsAnalogModelAtLowFrequency) {
+    struct Case {
+        int kind;
+        float gain, q;
+        double tolerance;
+    };
+    const Case cases[] = {
+        // The first-order high-pass is designed directly in z; its pass band sits about
+        // 1.5 pi f / fs below unity (0.19 dB at 200 Hz).
+        {BandKind::kHighPass6, 0, 0.7f, 0.2},  {BandKind::kHighPass12, 0, 0.7f, 0.01},
+        {BandKind::kHighPass24, 0, 2.0f, 0.02}, {BandKind::kLowPass6, 0, 0.7f, 0.01},
+        {BandKind::kLowPass12, 0, 1.5f, 0.03},  {BandKind::kLowPass18, 0, 0.7f, 0.04},
+        {BandKind::kLowPass24, 0, 0.7f, 0.05},  {BandKind::kHighShelf, 9, 0.7f, 0.01},
+        {BandKind::kHighShelfAlt, -9, 1.0f, 0.01}, {BandKind::kLowShelf, -12, 0.7f, 0.01},
+        {BandKind::kLowShelfAlt, 6, 0.5f, 0.01}, {BandKind::kBell, 12, 2.0f, 0.01},
+        {BandKind::kBell, -12, 0.3f, 0.01},
+    };
+    for (const Case& c : cases) {
+        const Measure::Band band{2, c.kind, 200.0f, c.gain, c.q};
+        EXPECT_LT(worstError(band, 44100.0f, 20.0, 800.0, 1 << 15), c.tolerance) << "kind " << c.kind;
+    }
+}
+
+TEST(BandResponse, BellsFollowTheirAnalogModelToAnEighthOfTheRate) {
+    EXPECT_LT(worstError({2, BandKind::kBell, 1000.0f, 15.0f, 1.0f}, 44100.0f, 20.0, 44100.0 / 8, 1 << 14), 0.1);
+    EXPECT_LT(worstError({2, BandKind::kBell, 100.0f, 15.0f, 1.0f}, 44100.0f, 20.0, 44100.0 / 8, 1 << 16), 0.01);
+}
+
+TEST(BandResponse, DesignsFollowTheSampleRate) {
+    for (float fs : {32000.0f, 96000.0f}) {
+        EXPECT_LT(worstError({2, BandKind::kBell, 1000.0f, 6.0f, 1.0f}, fs, 20.0, fs / 8, 1 << 15), 0.1) << fs;
+        EXPECT_LT(worstError({6, BandKind::kLowPass12, 500.0f, 0.0f, 0.7f}, fs, 20.0, 1000.0, 1 << 14), 0.05) << fs;
+    }
+}

@@ -161,7 +161,10 @@ void ReadSettingsRecord(TokenReader& reader, SettingsRecord& record) {
                 pendingEnd = end;
                 continue;
             }
-            if (value[0] != 0) CopyText(record.band[nameBand].name, kBandNameSize, value);
+            // A name longer than the field holds is not taken: the band keeps its name.
+            if (value[0] != 0 && std::strlen(value) < kBandNameSize) {
+                CopyText(record.band[nameBand].name, kBandNameSize, value);
+            }
         } else {
             const float number = static_cast<float>(ParseNumber(value));
             if (channel >= 0) {

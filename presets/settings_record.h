@@ -30,7 +30,7 @@ bool SetRecordKey(SettingsRecord& record, int channel, const char* key, float va
 // The 63 lines of a settings record.
 void WriteSettingsRecord(std::string& out, const SettingsRecord& record);
 // Applies every record of the reader's text to record; unknown keys are skipped. A band name whose
-// value is empty (the next token is a key) keeps the name the record held.
+// value is empty (the next token is a key) or longer than 23 characters keeps the name it had.
 void ReadSettingsRecord(TokenReader& reader, SettingsRecord& record);
 // True when token is a record key (with or without channel prefix) or the end of a preset block.
 bool IsRecordKeyToken(const char* token);

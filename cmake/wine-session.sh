@@ -28,7 +28,7 @@ start)
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   # Persistent until 60 s after its last client: a run cut short leaves nothing behind for long.
-  wineserver -p60
+  wineserver -p60 </dev/null >/dev/null 2>&1
   # Detached from ctest's pipes, or ctest would wait for it.
   setsid wine "$keepalive" </dev/null >/dev/null 2>&1 &
   ;;

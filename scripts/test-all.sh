@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs every test of both platforms: the Linux suite (g++), the Windows suite under Wine (MinGW-w64),
+# the Linux suite under AddressSanitizer + UndefinedBehaviorSanitizer (clang), the concurrency tests
+# under ThreadSanitizer (clang), and a compile-only 32-bit Windows build of the effect.
+# Usage: scripts/test-all.sh [preset...]   (default: all five)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(linux windows asan tsan windows-i686)
+
+failed=()
+summary=()
+for preset in "${presets[@]}"; do
+  start=$(date +%s)
+  echo "== $preset: configure and build"
+  if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; then
+    if [ "$preset" = windows-i686 ]; then
+      result=built
+    else
+      echo "== $preset: test"
+      if ctest --preset "$preset"; then result=passed; else result=FAILED; failed+=("$preset"); fi
+    fi
+  else
+    result="BUILD FAILED"
+    failed+=("$preset")
+  fi
+  summary+=("$(printf '%-13s %-13s %4ds' "$preset" "$result" $(( $(date +%s) - start )))")
+done
+
+echo "== Summary"
+printf '   %s\n' "${summary[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "== Failed: ${failed[*]}"
+  exit 1
+fi
+echo "== All passed"

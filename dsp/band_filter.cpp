@@ -106,57 +106,53 @@ void BandFilter::finish(float* buf, int n) {
         for (int i = 0; i < n; ++i) buf[i] *= outputGain_;
     }
 
+    guardStates();
+    if (n > 0) countTinyOutput(buf[0], buf, n);
+}
+
+void BandFilter::guardStates() {
     // A non-finite input would otherwise stay in the states for good.
     bool finite = true;
     for (const auto& s : sections_) finite = finite && s.statesFinite();
     if (!finite) reset();
     for (auto& s : sections_) s.flushTinyStates();
+}
 
-    // Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed.
-    if (n > 0) {
-        const float first = std::fabs(buf[0]);
-        if (first >= 1e-20f) {
-            denormalCount_ = 0;
-        } else if (first != 0.0f && ++denormalCount_ > 20) {
-            denormalCount_ = 20;
-            for (int i = 0; i < n; ++i)
-                if (std::fabs(buf[i]) < 1e-37f) buf[i] = 0.0f;
-        }
+// Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed.
+void BandFilter::countTinyOutput(float first, float* buf, int n) {
+    const float level = std::fabs(first);
+    if (level >= 1e-20f) {
+        denormalCount_ = 0;
+    } else if (level != 0.0f && ++denormalCount_ > 20) {
+        denormalCount_ = 20;
+        for (int i = 0; buf != nullptr && i < n; ++i)
+            if (std::fabs(buf[i]) < 1e-37f) buf[i] = 0.0f;
     }
 }
 
 bool BandFilter::process(float* buf, int n, const BandValues& v) { return prepare(v) && filter(buf, n); }
 
-bool BandFilter::steadyAlike(const BandFilter& other) const {
+bool BandFilter::chainable(const BandFilter& other) const {
     for (int i = 0; i < kSections; ++i) {
         const BiquadSection& a = sections_[i];
         const BiquadSection& b = other.sections_[i];
         if (a.running() != b.running() || a.gliding() || b.gliding()) return false;
     }
-    return outputGain_ == outputGainTarget_ && other.outputGain_ == other.outputGainTarget_;
+    // A band about to flush tiny outputs needs its own output buffer.
+    return outputGain_ == 1.0f && outputGainTarget_ == 1.0f && other.outputGain_ == 1.0f &&
+           other.outputGainTarget_ == 1.0f && denormalCount_ < 20 && other.denormalCount_ < 20;
 }
 
-void BandFilter::processPair(BandFilter& left, BandFilter& right, float* bufLeft, float* bufRight, int n,
-                             const BandValues& vLeft, const BandValues& vRight) {
-    const bool leftRuns = left.prepare(vLeft);
-    const bool rightRuns = right.prepare(vRight);
-    if (leftRuns && rightRuns && left.steadyAlike(right)) {
-        for (int i = 0; i < kSections; ++i) {
-            BiquadSection& a = left.sections_[i];
-            BiquadSection& b = right.sections_[i];
-            if (a.running() && !a.target().isIdentity() && !b.target().isIdentity())
-                BiquadSection::processPair(a, b, bufLeft, bufRight, n);
-            else {
-                a.process(bufLeft, n, left.glide_);
-                b.process(bufRight, n, right.glide_);
-            }
-        }
-        left.finish(bufLeft, n);
-        right.finish(bufRight, n);
-        return;
-    }
-    if (leftRuns) left.filter(bufLeft, n);
-    if (rightRuns) right.filter(bufRight, n);
+int BandFilter::chainSections(BiquadSection* out[kSections]) {
+    int count = 0;
+    for (auto& s : sections_)
+        if (s.running()) out[count++] = &s;
+    return count;
+}
+
+void BandFilter::finishChained(float firstOutput) {
+    guardStates();
+    countTinyOutput(firstOutput, nullptr, 0);
 }
 
 void BandFilter::stop() {

@@ -35,10 +35,16 @@ public:
     // false when the band left the samples untouched.
     bool process(float* buf, int n, const BandValues& v);
 
-    // The same for the two channels of one slot at once; the results equal two process() calls.
-    static void processPair(BandFilter& left, BandFilter& right, float* bufLeft, float* bufRight, int n,
-                            const BandValues& vLeft, const BandValues& vRight);
-
+    // The same in two parts, for running several bands' sections together: prepare() runs the design
+    // step and tells whether the band filters at all; chainable() whether this band and the other
+    // channel's band of the slot are both steady (no glide, no gain, no guard active) with the same
+    // running sections; chainSections() lists them, and finishChained() completes the sub-block
+    // with the band's first output sample.
+    bool prepare(const BandValues& v);
+    bool filter(float* buf, int n);
+    bool chainable(const BandFilter& other) const;
+    int chainSections(BiquadSection* out[kSections]);
+    void finishChained(float firstOutput);
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.
     void stop();
@@ -53,10 +59,9 @@ public:
     float sampleRate() const { return sampleRate_; }
 
 private:
-    bool prepare(const BandValues& v);  // false: the band passes its input through untouched
-    bool filter(float* buf, int n);
     void finish(float* buf, int n);
-    bool steadyAlike(const BandFilter& other) const;
+    void guardStates();
+    void countTinyOutput(float first, float* buf, int n);
     void detectChange(const BandValues& v);
     void advanceDesign();
     void install();

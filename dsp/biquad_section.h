@@ -58,32 +58,17 @@ public:
         if (!gliding_ && target_.isIdentity()) stop();
     }
 
-    // Filters two independent buffers with the same coefficient path (both sections steady).
-    static void processPair(BiquadSection& l, BiquadSection& r, float* bufL, float* bufR, int n) {
-        const double lb0 = l.coeffs_.b0, lb1 = l.coeffs_.b1, lb2 = l.coeffs_.b2, la1 = l.coeffs_.a1,
-                     la2 = l.coeffs_.a2;
-        const double rb0 = r.coeffs_.b0, rb1 = r.coeffs_.b1, rb2 = r.coeffs_.b2, ra1 = r.coeffs_.a1,
-                     ra2 = r.coeffs_.a2;
-        double lx1 = l.x1_, lx2 = l.x2_, ly1 = l.y1_, ly2 = l.y2_;
-        double rx1 = r.x1_, rx2 = r.x2_, ry1 = r.y1_, ry2 = r.y2_;
-        for (int i = 0; i < n; ++i) {
-            const double lx = bufL[i];
-            const double rx = bufR[i];
-            const double ly = (lb0 * lx + lb1 * lx1 + lb2 * lx2 - la2 * ly2) - la1 * ly1;
-            const double ry = (rb0 * rx + rb1 * rx1 + rb2 * rx2 - ra2 * ry2) - ra1 * ry1;
-            lx2 = lx1;
-            lx1 = lx;
-            ly2 = ly1;
-            ly1 = ly;
-            rx2 = rx1;
-            rx1 = rx;
-            ry2 = ry1;
-            ry1 = ry;
-            bufL[i] = static_cast<float>(ly);
-            bufR[i] = static_cast<float>(ry);
-        }
-        l.x1_ = lx1, l.x2_ = lx2, l.y1_ = ly1, l.y2_ = ly2;
-        r.x1_ = rx1, r.x2_ = rx2, r.y1_ = ry1, r.y2_ = ry2;
+    // Coefficients and states, for running the section elsewhere (see SectionChain).
+    struct Snapshot {
+        double b0, b1, b2, a1, a2;
+        double x1, x2, y1, y2;
+    };
+    Snapshot snapshot() const { return {coeffs_.b0, coeffs_.b1, coeffs_.b2, coeffs_.a1, coeffs_.a2, x1_, x2_, y1_, y2_}; }
+    void setStates(double x1, double x2, double y1, double y2) {
+        x1_ = x1;
+        x2_ = x2;
+        y1_ = y1;
+        y2_ = y2;
     }
 
 private:

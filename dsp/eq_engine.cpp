@@ -86,13 +86,63 @@ void EqEngine::serveRequests() {
     }
 }
 
+BandValues EqEngine::valuesOf(int ch, int slot) const {
+    const BandInbox& in = band_[ch][slot];
+    return {in.frequency.load(kRelaxed), in.gain.load(kRelaxed), in.q.load(kRelaxed), in.kind.load(kRelaxed)};
+}
+
+// Both channels, slot by slot. Slots whose bands run steadily on both channels have their sections
+// collected into one chain that filters both channels at once; any other slot first runs the chain
+// collected so far, then runs band by band.
+void EqEngine::runStereo(int n) {
+    const auto runChain = [&] {
+        if (chain_.empty()) return;
+        float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
+        chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
+        for (int i = 0; i < chainedCount_; ++i) {
+            const ChainedBand& c = chained_[i];
+            bands_[0][c.slot].finishChained(firstLeft[c.lastStage]);
+            bands_[1][c.slot].finishChained(firstRight[c.lastStage]);
+        }
+        chainedCount_ = 0;
+    };
+    for (int k = 0; k < kSlots; ++k) {
+        const bool steady = band_[0][k].on.load(kRelaxed) && band_[1][k].on.load(kRelaxed) &&
+                            bandFade_[0][k] == 1.0f && bandFade_[1][k] == 1.0f;
+        if (!steady) {
+            runChain();
+            runSlot(0, k, work_[0], n);
+            runSlot(1, k, work_[1], n);
+            continue;
+        }
+        BandFilter& left = bands_[0][k];
+        BandFilter& right = bands_[1][k];
+        const bool leftRuns = left.prepare(valuesOf(0, k));
+        const bool rightRuns = right.prepare(valuesOf(1, k));
+        if (leftRuns && rightRuns && left.chainable(right)) {
+            BiquadSection* leftSections[BandFilter::kSections];
+            BiquadSection* rightSections[BandFilter::kSections];
+            const int count = left.chainSections(leftSections);
+            right.chainSections(rightSections);
+            if (count == 0) continue;
+            if (chain_.size() + count > SectionChain::kMaxStages) runChain();
+            int last = 0;
+            for (int i = 0; i < count; ++i) last = chain_.add(*leftSections[i], *rightSections[i]);
+            chained_[chainedCount_++] = {k, last};
+            continue;
+        }
+        runChain();
+        if (leftRuns) left.filter(work_[0], n);
+        if (rightRuns) right.filter(work_[1], n);
+    }
+    runChain();
+}
+
 void EqEngine::runSlot(int ch, int k, float* work, int n) {
-    const BandInbox& in = band_[ch][k];
-    const bool on = in.on.load(kRelaxed);
+    const bool on = band_[ch][k].on.load(kRelaxed);
     float f = bandFade_[ch][k];
     if (!on && f == 0.0f) return;  // stopped: its state does not advance
-    const BandValues v{in.frequency.load(kRelaxed), in.gain.load(kRelaxed), in.q.load(kRelaxed),
-                       in.kind.load(kRelaxed)};
+    const BandValues v = valuesOf(ch, k);
     BandFilter& band = bands_[ch][k];
     if (on && f == 1.0f) {
         band.process(work, n, v);
@@ -203,22 +253,9 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
 
     for (int ch = 0; ch < channels; ++ch) gain_[ch] = flushTiny(gain_[ch] - (gain_[ch] - volume[ch]) * gainGlide_[n]);
 
-    // Bands in slot order. Where both channels of a slot run steadily they are filtered together.
+    // Bands in slot order.
     if (channels == 2) {
-        for (int k = 0; k < kSlots; ++k) {
-            const BandInbox& b0 = band_[0][k];
-            const BandInbox& b1 = band_[1][k];
-            if (b0.on.load(kRelaxed) && b1.on.load(kRelaxed) && bandFade_[0][k] == 1.0f && bandFade_[1][k] == 1.0f) {
-                const BandValues v0{b0.frequency.load(kRelaxed), b0.gain.load(kRelaxed), b0.q.load(kRelaxed),
-                                    b0.kind.load(kRelaxed)};
-                const BandValues v1{b1.frequency.load(kRelaxed), b1.gain.load(kRelaxed), b1.q.load(kRelaxed),
-                                    b1.kind.load(kRelaxed)};
-                BandFilter::processPair(bands_[0][k], bands_[1][k], work_[0], work_[1], n, v0, v1);
-            } else {
-                runSlot(0, k, work_[0], n);
-                runSlot(1, k, work_[1], n);
-            }
-        }
+        runStereo(n);
     } else {
         for (int k = 0; k < kSlots; ++k) runSlot(0, k, work_[0], n);
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dsp/band_filter.h"
+#include "dsp/section_chain.h"
 
 #include <atomic>
 
@@ -56,6 +57,8 @@ private:
     void serveRequests();
     void applySampleRate(float fs);
     void runSlot(int ch, int slot, float* work, int n);
+    void runStereo(int n);
+    BandValues valuesOf(int ch, int slot) const;
 
     // Written by other threads.
     std::atomic<float> sampleRate_{44100.0f};
@@ -86,6 +89,13 @@ private:
     int silentCount_ = 0;
     bool lastSilenceSkip_ = false;
     BandFilter bands_[kChannels][kSlots];
+    SectionChain chain_;
+    struct ChainedBand {
+        int slot;
+        int lastStage;
+    };
+    ChainedBand chained_[kSlots] = {};
+    int chainedCount_ = 0;
     float input_[kChannels][kSubBlockLength] = {};
     float work_[kChannels][kSubBlockLength] = {};
     float dry_[kSubBlockLength] = {};

@@ -115,7 +115,9 @@ TEST(PluginProcessing, MidiEventsAreAcceptedAndInaudible) {
     auto* events = reinterpret_cast<VstEvents*>(storage.data());
     events->numEvents = static_cast<VstInt32>(midi.size());
     events->reserved = 0;
-    for (size_t i = 0; i < midi.size(); ++i) events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+    // Hosts allocate more entries than the two the record declares: address them through a pointer.
+    VstEvent** slots = events->events;
+    for (size_t i = 0; i < midi.size(); ++i) slots[i] = reinterpret_cast<VstEvent*>(&midi[i]);
     EXPECT_EQ(withEvents.dispatch(effProcessEvents, 0, 0, events), 1);
 
     for (int round = 0; round < 3; ++round) {

@@ -225,8 +225,7 @@ TEST_F(AudioEffectBase, CloseThroughTheRecordDeletesTheEffect) {
     auto* probe = new ProbeEffect(&destroyed);
     AEffect* e = probe->getAeffect();
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(e->object, nullptr);
+    EXPECT_EQ(destroyed, 1);  // the record lived in the object: the host must not touch it again
 }
 
 TEST_F(AudioEffectBase, HostCallsCarryTheirArguments) {

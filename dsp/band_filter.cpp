@@ -113,9 +113,12 @@ void BandFilter::finish(float* buf, int n) {
 void BandFilter::guardStates() {
     // A non-finite input would otherwise stay in the states for good.
     bool finite = true;
-    for (const auto& s : sections_) finite = finite && s.statesFinite();
+    for (auto& s : sections_) {
+        if (!s.running()) continue;
+        finite = finite && s.statesFinite();
+        s.flushTinyStates();
+    }
     if (!finite) reset();
-    for (auto& s : sections_) s.flushTinyStates();
 }
 
 // Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed.

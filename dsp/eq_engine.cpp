@@ -74,10 +74,11 @@ void EqEngine::resetFilters() { resetRequest_.store(true, kRelaxed); }
 void EqEngine::serveRequests() {
     const float fs = sampleRate_.load(kRelaxed);
     if (fs != activeRate_ && fs > 0.0f) applySampleRate(fs);
-    if (resetRequest_.exchange(false, kRelaxed))
+    // Plain loads first: the exchanges are rare.
+    if (resetRequest_.load(kRelaxed) && resetRequest_.exchange(false, kRelaxed))
         for (auto& channel : bands_)
             for (auto& b : channel) b.reset();
-    if (clearClipRequest_.exchange(false, kRelaxed)) clip_.store(false, kRelaxed);
+    if (clearClipRequest_.load(kRelaxed) && clearClipRequest_.exchange(false, kRelaxed)) clip_.store(false, kRelaxed);
     const bool silenceSkip = silenceSkip_.load(kRelaxed);
     if (silenceSkip != lastSilenceSkip_) {
         lastSilenceSkip_ = silenceSkip;
@@ -172,6 +173,42 @@ void EqEngine::runSlot(int ch, int k, float* work, int n) {
     bandFade_[ch][k] = f;
 }
 
+namespace {
+
+// Volume (and the wet share of an on/off cross-fade), mid/side decode and the dry share, from the
+// band outputs to the host outputs, noting the extreme output values for the clip test. Input i is
+// read before output i is written, so in-place host buffers are safe.
+template <int Channels, bool Decode, bool Dry>
+void writeOutputs(int n, float* const work[2], const float gain[2], const float* const dry[2],
+                  const float dryGain[2], float* const out[2], float& high, float& low) {
+    float hi = high, lo = low;
+    for (int i = 0; i < n; ++i) {
+        float l = work[0][i] * gain[0];
+        float r = Channels == 2 ? work[1][i] * gain[1] : 0.0f;
+        if constexpr (Decode) {
+            const float m = l;
+            l = m + r;
+            r = m - r;
+        }
+        if constexpr (Dry) {
+            l += dry[0][i] * dryGain[0];
+            if constexpr (Channels == 2) r += dry[1][i] * dryGain[1];
+        }
+        out[0][i] = l;
+        hi = l > hi ? l : hi;
+        lo = l < lo ? l : lo;
+        if constexpr (Channels == 2) {
+            out[1][i] = r;
+            hi = r > hi ? r : hi;
+            lo = r < lo ? r : lo;
+        }
+    }
+    high = hi;
+    low = lo;
+}
+
+}  // namespace
+
 int EqEngine::processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,
                               int inputChannels) {
     const int n = count < kSubBlockLength ? count : kSubBlockLength;
@@ -180,23 +217,23 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
 
     // One snapshot of everything other threads write.
     const int channels = inputChannels >= 2 && inR != nullptr && outR != nullptr ? 2 : 1;
+    const bool stereo = channels == 2;
     const bool generalOn = generalOn_.load(kRelaxed);
-    const bool midSide = channels == 2 && msMode_.load(kRelaxed);
+    const bool midSide = stereo && msMode_.load(kRelaxed);
     const bool encode = midSide && msEncodeInput_.load(kRelaxed);
     const bool decode = midSide && msDecodeOutput_.load(kRelaxed);
     const bool volumeWhenOff = volumeWhenOff_.load(kRelaxed);
     const bool silenceSkip = lastSilenceSkip_;
     const float volume[kChannels] = {volumeFactor_[0].load(kRelaxed), volumeFactor_[1].load(kRelaxed)};
-    float* const out[kChannels] = {outL, outR};
+    const float* const in[kChannels] = {inL, stereo ? inR : inL};
+    float* const out[kChannels] = {outL, stereo ? outR : outL};
     // With one channel in use and two outputs, the second output repeats the first.
     const auto finishOutputs = [&] {
-        if (channels == 1 && outR != nullptr) std::memcpy(outR, outL, sizeof(float) * static_cast<size_t>(n));
+        if (!stereo && outR != nullptr) std::memcpy(outR, outL, sizeof(float) * static_cast<size_t>(n));
     };
-
-    // The inputs are copied first: the host may pass the same buffers as outputs.
-    const float* const in[kChannels] = {inL, inR};
-    for (int ch = 0; ch < channels; ++ch)
-        for (int i = 0; i < n; ++i) input_[ch][i] = flushTiny(in[ch][i]);
+    const auto glideGains = [&] {
+        for (int ch = 0; ch < kChannels; ++ch) gain_[ch] = flushTiny(gain_[ch] - (gain_[ch] - volume[ch]) * gainGlide_[n]);
+    };
 
     // General on/off and its cross-fade.
     if (generalOn == generalOff_) {
@@ -213,24 +250,35 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
             bypassFading_ = false;
         }
         if (generalOff_ && !bypassFading_) {
-            for (int ch = 0; ch < channels; ++ch) {
-                const float g = volumeWhenOff ? gain_[ch] : 1.0f;
-                for (int i = 0; i < n; ++i) out[ch][i] = input_[ch][i] * g;
+            const float g0 = volumeWhenOff ? gain_[0] : 1.0f, g1 = volumeWhenOff ? gain_[1] : 1.0f;
+            if (stereo) {
+                for (int i = 0; i < n; ++i) {
+                    const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
+                    out[0][i] = l * g0;
+                    out[1][i] = r * g1;
+                }
+            } else {
+                for (int i = 0; i < n; ++i) out[0][i] = flushTiny(in[0][i]) * g0;
             }
-            for (int ch = 0; ch < kChannels; ++ch) gain_[ch] = flushTiny(gain_[ch] - (gain_[ch] - volume[ch]) * gainGlide_[n]);
+            glideGains();
             finishOutputs();
             return n;
         }
         addDry = bypassFading_;
     }
-    const float dryGain[kChannels] = {volumeWhenOff ? gain_[0] : 1.0f, volumeWhenOff ? gain_[1] : 1.0f};
+    const float dryShare = 1.0f - wet_;
+    const float dryGain[kChannels] = {(volumeWhenOff ? gain_[0] : 1.0f) * dryShare,
+                                      (volumeWhenOff ? gain_[1] : 1.0f) * dryShare};
 
     // Silence: nothing runs until a louder input sample arrives.
     if (silenceSkip && silent_) {
-        bool loud = false;
+        float peak = 0.0f;
         for (int ch = 0; ch < channels; ++ch)
-            for (int i = 0; i < n; ++i) loud |= std::fabs(input_[ch][i]) > 1e-7f;
-        if (!loud) {
+            for (int i = 0; i < n; ++i) {
+                const float a = std::fabs(in[ch][i]);
+                peak = a > peak ? a : peak;
+            }
+        if (!(peak > 1e-7f)) {
             for (int ch = 0; ch < channels; ++ch) std::memset(out[ch], 0, sizeof(float) * static_cast<size_t>(n));
             active_ = false;
             finishOutputs();
@@ -241,58 +289,46 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
     }
     active_ = true;
 
-    if (encode) {
-        for (int i = 0; i < n; ++i) {
-            const float l = input_[0][i], r = input_[1][i];
-            work_[0][i] = (l + r) * 0.5f;
-            work_[1][i] = (l - r) * 0.5f;
-        }
-    } else {
-        for (int ch = 0; ch < channels; ++ch) std::memcpy(work_[ch], input_[ch], sizeof(float) * static_cast<size_t>(n));
+    // The inputs are copied before anything is written: the host may pass the same buffers as
+    // outputs. The dry share of a cross-fade keeps its own copy.
+    for (int i = 0; i < n; ++i) {
+        const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
+        work_[0][i] = encode ? (l + r) * 0.5f : l;
+        work_[1][i] = encode ? (l - r) * 0.5f : r;
     }
+    if (addDry)
+        for (int ch = 0; ch < channels; ++ch)
+            for (int i = 0; i < n; ++i) input_[ch][i] = flushTiny(in[ch][i]);
 
-    for (int ch = 0; ch < channels; ++ch) gain_[ch] = flushTiny(gain_[ch] - (gain_[ch] - volume[ch]) * gainGlide_[n]);
+    glideGains();
 
     // Bands in slot order.
-    if (channels == 2) {
+    if (stereo) {
         runStereo(n);
     } else {
         for (int k = 0; k < kSlots; ++k) runSlot(0, k, work_[0], n);
     }
 
-    // Volume, then the wet part of an on/off cross-fade.
+    // Outputs: the wet part decoded, plus the dry part; clipping is judged on the final samples.
     const float wetScale = addDry ? wet_ : 1.0f;
-    for (int ch = 0; ch < channels; ++ch) {
-        const float g = gain_[ch] * wetScale;
-        for (int i = 0; i < n; ++i) work_[ch][i] *= g;
+    const float gain[kChannels] = {gain_[0] * wetScale, gain_[1] * wetScale};
+    float* const work[kChannels] = {work_[0], work_[1]};
+    const float* const dry[kChannels] = {input_[0], input_[1]};
+    float high = 0.0f, low = 0.0f;
+    if (!stereo) {
+        if (addDry) writeOutputs<1, false, true>(n, work, gain, dry, dryGain, out, high, low);
+        else writeOutputs<1, false, false>(n, work, gain, dry, dryGain, out, high, low);
+    } else if (decode) {
+        if (addDry) writeOutputs<2, true, true>(n, work, gain, dry, dryGain, out, high, low);
+        else writeOutputs<2, true, false>(n, work, gain, dry, dryGain, out, high, low);
+    } else {
+        if (addDry) writeOutputs<2, false, true>(n, work, gain, dry, dryGain, out, high, low);
+        else writeOutputs<2, false, false>(n, work, gain, dry, dryGain, out, high, low);
     }
-    if (decode) {
-        for (int i = 0; i < n; ++i) {
-            const float m = work_[0][i], s = work_[1][i];
-            work_[0][i] = m + s;
-            work_[1][i] = m - s;
-        }
-    }
-
-    // Outputs: the decoded wet part plus the dry part; clipping is judged on the final samples.
-    bool clipped = false;
-    for (int ch = 0; ch < channels; ++ch) {
-        float* o = out[ch];
-        if (addDry) {
-            const float dry = dryGain[ch] * (1.0f - wet_);
-            for (int i = 0; i < n; ++i) o[i] = work_[ch][i] + input_[ch][i] * dry;
-        } else {
-            std::memcpy(o, work_[ch], sizeof(float) * static_cast<size_t>(n));
-        }
-        for (int i = 0; i < n; ++i) clipped |= (o[i] > 1.0f) | (o[i] < -1.0f);
-    }
-    if (clipped && !clip_.load(kRelaxed)) clip_.store(true, kRelaxed);
+    if ((high > 1.0f || low < -1.0f) && !clip_.load(kRelaxed)) clip_.store(true, kRelaxed);
 
     if (silenceSkip) {
-        bool loud = false;
-        for (int ch = 0; ch < channels; ++ch)
-            for (int i = 0; i < n; ++i) loud |= std::fabs(out[ch][i]) > 1e-7f;
-        if (loud) {
+        if (high > 1e-7f || low < -1e-7f) {
             silentCount_ = 0;
         } else if (++silentCount_ > 10) {
             silentCount_ = 10;

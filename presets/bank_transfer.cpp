@@ -77,8 +77,7 @@ int ImportBank(PresetStore& store, const std::string& path) {
     int imported = 0;
     std::string bank;
     while (!reader.atEnd()) {
-        const int number = store.newPresetNumber();
-        PresetInfo info = DefaultPresetInfo(number);
+        PresetInfo info = DefaultPresetInfo(-1);
         int line = kInfoLineOther;
         while ((line = ParseInfoLine(reader, info)) != kInfoLineFinish && line != kInfoLineEnd) {}
         if (line == kInfoLineEnd) break;
@@ -97,18 +96,7 @@ int ImportBank(PresetStore& store, const std::string& path) {
             }
         }
         CopyText(info.bankName, kInfoTextSize, bank);
-        info.factory = 0;
-        info.presetNumber = number;
-        if (!WriteFileReplacing(store.settingsPath(number), settings)) continue;
-        std::string infoText;
-        WritePresetInfo(infoText, info);
-        if (!WriteFileReplacing(store.infoPath(number), infoText)) {
-            RemoveFile(store.settingsPath(number));
-            continue;
-        }
-        store.host().presetFilesChanged();
-        store.addListed(info);
-        ++imported;
+        if (store.writeNewPreset(info, settings)) ++imported;
     }
     store.finishImport();
     return imported;

@@ -195,8 +195,10 @@ bool PresetStore::filesInUse(int number) const {
     return std::strcmp(first, "removed") != 0;
 }
 
-int PresetStore::newPresetNumber() const {
-    std::set<int> taken;
+int PresetStore::newPresetNumber() const { return newPresetNumber({}); }
+
+int PresetStore::newPresetNumber(const std::set<int>& alsoTaken) const {
+    std::set<int> taken = alsoTaken;
     for (const auto& [number, info] : presets_) {
         if (number >= kFirstUserPreset) taken.insert(number);
     }
@@ -233,6 +235,33 @@ bool PresetStore::writeSlotFiles(SettingsSlot& slot) const {
     // The settings first: a preset whose information is written always has its settings.
     if (!WriteFileReplacing(settingsPath(slot.info.presetNumber), out)) return false;
     return writeInfoFile(slot.info);
+}
+
+int PresetStore::claimNewNumber(std::string_view settingsText) const {
+    if (!directory_.valid) return -1;
+    std::set<int> taken;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const int number = newPresetNumber(taken);
+        switch (WriteNewFile(settingsPath(number), settingsText)) {
+            case NewFileResult::Written: return number;
+            case NewFileResult::Exists: taken.insert(number); break;
+            case NewFileResult::Failed: return -1;
+        }
+    }
+    return -1;
+}
+
+bool PresetStore::writeNewPreset(PresetInfo& info, std::string_view settingsText) {
+    const int number = claimNewNumber(settingsText);
+    if (number < 0) return false;
+    info.presetNumber = number;
+    info.factory = 0;
+    if (!writeInfoFile(info)) {
+        RemoveFile(settingsPath(number));
+        return false;
+    }
+    addListed(info);
+    return true;
 }
 
 void PresetStore::updateListed(const PresetInfo& info) {
@@ -309,33 +338,41 @@ bool PresetStore::savePreset(bool asNew, bool reset) {
     SettingsSlot& slot = host_.activeSlot();
     if (!asNew && !isListedUserPreset(slot.info.presetNumber)) return false;  // never over a factory preset
     const SettingsSlot before = slot;
+    bool saved = false;
     if (asNew) {
-        const int number = newPresetNumber();
         if (reset) {
             host_.resetToInitialSettings(slot, 1);
             host_.resetToInitialSettings(slot, 0);
         }
-        slot.info.presetNumber = number;
-        slot.info.factory = 0;
-        CopyText(slot.info.presetName, kInfoTextSize, "Preset" + FormatInteger(number - 500, 4));
-        CopyText(slot.info.creationDate, kInfoDateSize, TodayText());
-        CopyText(slot.info.modificationDate, kInfoDateSize, TodayText());
+        std::string settingsText;
+        WriteSettingsRecord(settingsText, slot.settings);
+        const int number = claimNewNumber(settingsText);
+        if (number >= 0) {
+            slot.info.presetNumber = number;
+            slot.info.factory = 0;
+            slot.info.activeBandCount = ActiveBandCount(slot.settings);
+            CopyText(slot.info.presetName, kInfoTextSize, "Preset" + FormatInteger(number - 500, 4));
+            CopyText(slot.info.creationDate, kInfoDateSize, TodayText());
+            saved = writeInfoFile(slot.info);
+            if (!saved) RemoveFile(settingsPath(number));
+        }
+    } else {
+        slot.info.activeBandCount = ActiveBandCount(slot.settings);
+        saved = writeSlotFiles(slot);
     }
-    slot.info.activeBandCount = ActiveBandCount(slot.settings);
-    if (!writeSlotFiles(slot)) {
+    if (!saved) {
         // The old files stay, and so do the slot and its change flags.
         slot = before;
         return false;
     }
     if (asNew) {
         addListed(slot.info);
-        selectPreset(slot.info.presetNumber);
         host_.showFactoryIndicator(false);
     } else {
         updateListed(slot.info);
         regroup();
-        selectPreset(slot.info.presetNumber);
     }
+    selectPreset(slot.info.presetNumber);
     slot.modified = 0;
     slot.secondChange = 0;
     host_.clearChangeIndicators(false);
@@ -494,15 +531,8 @@ bool PresetStore::copyBank(std::string_view name) {
         PresetInfo info;
         std::string settingsText;
         if (loadPresetInfo(number, info) != kPresetFound || !ReadWholeFile(settingsPath(number), settingsText)) continue;
-        info.presetNumber = newPresetNumber();
         CopyText(info.bankName, kInfoTextSize, name);
-        info.factory = 0;
-        if (!WriteFileReplacing(settingsPath(info.presetNumber), settingsText)) continue;
-        if (!writeInfoFile(info)) {
-            RemoveFile(settingsPath(info.presetNumber));
-            continue;
-        }
-        addListed(info);
+        writeNewPreset(info, settingsText);
     }
     CopyText(host_.activeSlot().info.bankName, kInfoTextSize, name);
     host_.presetFilesChanged();
@@ -529,7 +559,7 @@ void PresetStore::toggleUseFactory() {
     refresh();
 }
 
-void PresetStore::relinkActiveSlot() {
+void PresetStore::relinkActiveSlot(bool saveUnknown) {
     if (!directory_.valid) return;
     SettingsSlot& slot = host_.activeSlot();
     const std::string name = text(slot.info.presetName, kInfoTextSize);
@@ -542,25 +572,27 @@ void PresetStore::relinkActiveSlot() {
             return;
         }
     }
-    // A preset that this store does not have (a project from another machine): saved as a new user
-    // preset and listed, so that the next new preset does not take its number.
-    const PresetInfo before = slot.info;
-    saveAsNew_ = presets_.empty();
-    slot.info.presetNumber = newPresetNumber();
-    slot.info.factory = 0;
-    slot.info.activeBandCount = ActiveBandCount(slot.settings);
-    if (writeSlotFiles(slot)) {
-        addListed(slot.info);
-    } else {
-        slot.info = before;
+    // A slot linked to no preset stays so. A preset that this store does not have (a project from
+    // another machine) is saved as a new user preset and listed, so that the next new preset does not
+    // take its number.
+    if (slot.info.presetNumber < 0) return;
+    if (!saveUnknown) {
         slot.info.presetNumber = -1;
+        return;
     }
+    saveAsNew_ = presets_.empty();
+    slot.info.activeBandCount = ActiveBandCount(slot.settings);
+    std::string settingsText;
+    WriteSettingsRecord(settingsText, slot.settings);
+    PresetInfo info = slot.info;
+    slot.info.presetNumber = writeNewPreset(info, settingsText) ? info.presetNumber : -1;
+    if (slot.info.presetNumber >= 0) slot.info = info;
     saveAsNew_ = false;
 }
 
 void PresetStore::reload() {
     scan();
-    relinkActiveSlot();
+    relinkActiveSlot(false);
     selectPreset(host_.activeSlot().info.presetNumber);
     refresh();
 }

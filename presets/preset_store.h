@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,7 +73,10 @@ public:
     bool copyBank(std::string_view name);
     void setSortMode(int mode);
     void toggleUseFactory();
-    void relinkActiveSlot();
+    // Links the active slot to the listed preset of the same name and bank. After a chunk
+    // (saveUnknown), a preset that the store does not have is saved as a new user preset; after a
+    // reload it was deleted or renamed by another instance, and the slot becomes unlinked.
+    void relinkActiveSlot(bool saveUnknown = true);
     void reload();
 
     bool bankNameExists(std::string_view name) const;
@@ -82,6 +86,7 @@ public:
     int presetNumberAt(int group, int index) const;
     void selectPreset(int number);
     int newPresetNumber() const;
+    int newPresetNumber(const std::set<int>& alsoTaken) const;
 
     int groupCount() const { return groups_.empty() ? -1 : static_cast<int>(groups_.size()); }
     int currentGroup() const { return currentGroup_; }
@@ -95,6 +100,9 @@ public:
     int activeFactoryFlag() { return host_.activeSlot().info.factory; }
     int activeChannelMode() { return host_.activeSlot().info.channelMode; }
 
+    // Writes a new preset (settings first, under a freshly claimed number, then its information with
+    // number, factory flag 0 and today's modification date) and lists it. False on failure.
+    bool writeNewPreset(PresetInfo& info, std::string_view settingsText);
     // For bank import: adds a written preset to the lists, and regroups and shows the result.
     void addListed(const PresetInfo& info);
     void finishImport();
@@ -108,6 +116,8 @@ private:
     bool validPosition(int group, int index) const;
     bool writeInfoFile(PresetInfo& info) const;
     bool writeSlotFiles(SettingsSlot& slot) const;
+    // Writes the settings of a new preset under a number that no other instance holds; -1 on failure.
+    int claimNewNumber(std::string_view settingsText) const;
     void updateListed(const PresetInfo& info);
     void removeListed(int number);
     void markDeleted(int number) const;

@@ -223,6 +223,38 @@ bool WriteFileReplacing(const std::string& path, std::string_view text) {
     return true;
 }
 
+NewFileResult WriteNewFile(const std::string& path, std::string_view text) {
+    const std::string temporary = temporaryNameFor(path);
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file) return NewFileResult::Failed;
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.flush();
+        if (!file) {
+            file.close();
+            RemoveFile(temporary);
+            return NewFileResult::Failed;
+        }
+    }
+    // A hard link fails when the name exists: of two instances claiming one name, one wins.
+    std::error_code error;
+    std::filesystem::create_hard_link(temporary, path, error);
+    NewFileResult result = NewFileResult::Written;
+    if (error) {
+        if (FileExists(path)) {
+            result = NewFileResult::Exists;
+        } else {
+            // No hard links on this file system: an ordinary rename, without the guarantee.
+            std::error_code renameError;
+            std::filesystem::rename(temporary, path, renameError);
+            if (!renameError) return NewFileResult::Written;
+            result = NewFileResult::Failed;
+        }
+    }
+    RemoveFile(temporary);
+    return result;
+}
+
 bool FileExists(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);

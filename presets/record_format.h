@@ -60,6 +60,10 @@ float ClampValue(float value, float low, float high);
 // old file; it fails (and leaves the old file) when the text cannot be written completely.
 bool ReadWholeFile(const std::string& path, std::string& text);
 bool WriteFileReplacing(const std::string& path, std::string_view text);
+// Creates path with text only when no file of that name exists, atomically with respect to other
+// processes doing the same (the complete file appears under its name at once).
+enum class NewFileResult { Written, Exists, Failed };
+NewFileResult WriteNewFile(const std::string& path, std::string_view text);
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Overwrites path with the removal mark "!removed#".

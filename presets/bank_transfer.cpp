@@ -9,7 +9,8 @@
 
 bool ExportBank(const PresetStore& store, const std::string& path) {
     if (store.sortMode() != kSortBank || store.groupCount() < 1 || !store.directory().valid) return false;
-    const int group = store.currentGroup() >= 0 ? store.currentGroup() : 0;
+    const int group = store.currentGroup();
+    if (group < 0) return false;  // no current bank
     std::string out;
     AppendRecord(out, "TYPE_EXPORT", kExportType);
     AppendRecord(out, "VERSION", FormatFixed2(kExportVersion));

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <random>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -213,8 +214,13 @@ bool WriteFileReplacing(const std::string& path, std::string_view text) {
             return false;
         }
     }
+    // On Windows a reader that has the file open makes the rename fail for a moment: try again.
     std::error_code error;
-    std::filesystem::rename(temporary, path, error);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        std::filesystem::rename(temporary, path, error);
+        if (!error || !std::filesystem::exists(temporary)) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     if (error) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);

@@ -1,7 +1,5 @@
 #include "dsp/band_filter.h"
 
-#include "dsp/band_kind.h"
-
 #include <cmath>
 
 BandFilter::BandFilter() { setSampleRate(44100.0f); }
@@ -13,14 +11,6 @@ void BandFilter::setSampleRate(float fs) {
     designStep_ = DesignStep::kRecipe;
 }
 
-void BandFilter::detectChange(const BandValues& v) {
-    if (v.frequency == lastFrequency_ && v.q == lastQ_ && v.gain == lastGain_ && v.kind == kind_) return;
-    lastFrequency_ = v.frequency;
-    lastQ_ = v.q;
-    lastGain_ = v.gain;
-    kind_ = v.kind;
-    designStep_ = DesignStep::kRecipe;
-}
 
 void BandFilter::advanceDesign() {
     switch (designStep_) {
@@ -67,21 +57,6 @@ void BandFilter::install() {
     outputGainTarget_ = recipe_.outputGainTarget;
 }
 
-bool BandFilter::prepare(const BandValues& v) {
-    // A settled flat bell whose gain stays 0 passes its input through bit for bit.
-    if (kind_ == BandKind::kBell && v.kind == BandKind::kBell && v.gain == 0.0f && lastGain_ == 0.0f &&
-        designStep_ == DesignStep::kIdle && !sections_[0].running() && !sections_[1].running() &&
-        !sections_[2].running() && outputGain_ == 1.0f && outputGainTarget_ == 1.0f)
-        return false;
-    detectChange(v);
-    advanceDesign();
-    if (snapPending_) {
-        for (auto& s : sections_) s.snap();
-        outputGain_ = outputGainTarget_;
-        snapPending_ = false;
-    }
-    return true;
-}
 
 bool BandFilter::filter(float* buf, int n) {
     const bool touched = sections_[0].running() || sections_[1].running() || sections_[2].running() ||
@@ -110,53 +85,7 @@ void BandFilter::finish(float* buf, int n) {
     if (n > 0) countTinyOutput(buf[0], buf, n);
 }
 
-void BandFilter::guardStates() {
-    // A non-finite input would otherwise stay in the states for good.
-    bool finite = true;
-    for (auto& s : sections_) {
-        if (!s.running()) continue;
-        finite = finite && s.statesFinite();
-        s.flushTinyStates();
-    }
-    if (!finite) reset();
-}
-
-// Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed.
-void BandFilter::countTinyOutput(float first, float* buf, int n) {
-    const float level = std::fabs(first);
-    if (level >= 1e-20f) {
-        denormalCount_ = 0;
-    } else if (level != 0.0f && ++denormalCount_ > 20) {
-        denormalCount_ = 20;
-        for (int i = 0; buf != nullptr && i < n; ++i)
-            if (std::fabs(buf[i]) < 1e-37f) buf[i] = 0.0f;
-    }
-}
-
 bool BandFilter::process(float* buf, int n, const BandValues& v) { return prepare(v) && filter(buf, n); }
-
-bool BandFilter::chainable(const BandFilter& other) const {
-    for (int i = 0; i < kSections; ++i) {
-        const BiquadSection& a = sections_[i];
-        const BiquadSection& b = other.sections_[i];
-        if (a.running() != b.running() || a.gliding() || b.gliding()) return false;
-    }
-    // A band about to flush tiny outputs needs its own output buffer.
-    return outputGain_ == 1.0f && outputGainTarget_ == 1.0f && other.outputGain_ == 1.0f &&
-           other.outputGainTarget_ == 1.0f && denormalCount_ < 20 && other.denormalCount_ < 20;
-}
-
-int BandFilter::chainSections(BiquadSection* out[kSections]) {
-    int count = 0;
-    for (auto& s : sections_)
-        if (s.running()) out[count++] = &s;
-    return count;
-}
-
-void BandFilter::finishChained(float firstOutput) {
-    guardStates();
-    countTinyOutput(firstOutput, nullptr, 0);
-}
 
 void BandFilter::stop() {
     for (auto& s : sections_) s.clearStates();

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "dsp/band_recipes.h"
+#include "dsp/band_kind.h"
 #include "dsp/biquad_section.h"
+
+#include <cmath>
 
 // The values a band is asked to realise, read once per sub-block.
 struct BandValues {
@@ -85,3 +88,75 @@ private:
     int correctionInUse_ = 0;
     int denormalCount_ = 0;
 };
+
+// The per-sub-block steps, kept inline: they run for every band on every sub-block.
+inline void BandFilter::detectChange(const BandValues& v) {
+    if (v.frequency == lastFrequency_ && v.q == lastQ_ && v.gain == lastGain_ && v.kind == kind_) return;
+    lastFrequency_ = v.frequency;
+    lastQ_ = v.q;
+    lastGain_ = v.gain;
+    kind_ = v.kind;
+    designStep_ = DesignStep::kRecipe;
+}
+
+inline bool BandFilter::prepare(const BandValues& v) {
+    // A settled flat bell whose gain stays 0 passes its input through bit for bit.
+    if (kind_ == BandKind::kBell && v.kind == BandKind::kBell && v.gain == 0.0f && lastGain_ == 0.0f &&
+        designStep_ == DesignStep::kIdle && !sections_[0].running() && !sections_[1].running() &&
+        !sections_[2].running() && outputGain_ == 1.0f && outputGainTarget_ == 1.0f)
+        return false;
+    detectChange(v);
+    if (designStep_ != DesignStep::kIdle) advanceDesign();
+    if (snapPending_) {
+        for (auto& s : sections_) s.snap();
+        outputGain_ = outputGainTarget_;
+        snapPending_ = false;
+    }
+    return true;
+}
+
+inline void BandFilter::guardStates() {
+    // A non-finite input would otherwise stay in the states for good.
+    bool finite = true;
+    for (auto& s : sections_) {
+        if (!s.running()) continue;
+        finite = finite && s.statesFinite();
+        s.flushTinyStates();
+    }
+    if (!finite) reset();
+}
+
+// Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed.
+inline void BandFilter::countTinyOutput(float first, float* buf, int n) {
+    const float level = std::fabs(first);
+    if (level >= 1e-20f) {
+        denormalCount_ = 0;
+    } else if (level != 0.0f && ++denormalCount_ > 20) {
+        denormalCount_ = 20;
+        for (int i = 0; buf != nullptr && i < n; ++i)
+            if (std::fabs(buf[i]) < 1e-37f) buf[i] = 0.0f;
+    }
+}
+
+inline bool BandFilter::chainable(const BandFilter& other) const {
+    for (int i = 0; i < kSections; ++i) {
+        const BiquadSection& a = sections_[i];
+        const BiquadSection& b = other.sections_[i];
+        if (a.running() != b.running() || a.gliding() || b.gliding()) return false;
+    }
+    // A band about to flush tiny outputs needs its own output buffer.
+    return outputGain_ == 1.0f && outputGainTarget_ == 1.0f && other.outputGain_ == 1.0f &&
+           other.outputGainTarget_ == 1.0f && denormalCount_ < 20 && other.denormalCount_ < 20;
+}
+
+inline int BandFilter::chainSections(BiquadSection* out[kSections]) {
+    int count = 0;
+    for (auto& s : sections_)
+        if (s.running()) out[count++] = &s;
+    return count;
+}
+
+inline void BandFilter::finishChained(float firstOutput) {
+    guardStates();
+    countTinyOutput(firstOutput, nullptr, 0);
+}

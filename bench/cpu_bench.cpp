@@ -77,6 +77,7 @@ void engineBenchmark(benchmark::State& state, Setting setting) {
     if (!calls.empty()) {
         std::sort(calls.begin(), calls.end());
         state.counters["median_call_ns"] = calls[calls.size() / 2];
+        state.counters["p999_call_ns"] = calls[calls.size() * 999 / 1000];
         state.counters["worst_call_ns"] = calls.back();
         state.counters["worst_over_median"] = calls.back() / calls[calls.size() / 2];
     }

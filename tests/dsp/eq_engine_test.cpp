@@ -431,3 +431,37 @@ TEST(EqEngine, StereoChannelsEqualTheirOwnMonoRun) {
         }
     }
 }
+
+TEST(EqEngine, ABellLeavingTheAirRangeFiltersAgain) {
+    // Above the top bell frequency a bell is the Air band, which has no IIR of its own; brought back
+    // down it must filter again.
+    EqEngine e;
+    e.setBandKind(-1, 3, BandKind::kBell);
+    e.setBandValues(-1, 3, 21000.0f, 9.0f, 1.0f);
+    e.setBandOn(-1, 3, true);
+    settle(e, 4410);
+    EXPECT_FALSE(e.band(0, 3).iirActive());
+    EXPECT_FALSE(e.band(0, 3).section(0).running());
+    e.setBandValues(-1, 3, 1000.0f, 9.0f, 1.0f);
+    settle(e, 4410);
+    EXPECT_TRUE(e.band(0, 3).iirActive());
+    const auto h = Measure::impulseResponse(44100.0f, {{3, BandKind::kBell, 1000.0f, 9.0f, 1.0f}}, 8192);
+    EXPECT_NEAR(Measure::magnitudeDb(h, 1000.0, 44100.0), 9.0, 0.01);
+}
+
+TEST(EqEngine, AStoppedBandReturnsWithoutItsOldSound) {
+    EqEngine e;
+    e.setBandKind(-1, 2, BandKind::kBell);
+    e.setBandValues(-1, 2, 60.0f, 15.0f, 7.0f);  // rings for a long time
+    e.setBandOn(-1, 2, true);
+    const Buffer loud = sine(8820, 60.0, 44100.0, 0.5f);
+    Buffer outL, outR;
+    run(e, loud, loud, outL, outR);
+    e.setBandOn(-1, 2, false);
+    Buffer zeros(8820, 0.0f);
+    run(e, zeros, zeros, outL, outR);  // fades out and stops
+    EXPECT_EQ(e.bandFade(0, 2), 0.0f);
+    e.setBandOn(-1, 2, true);
+    run(e, zeros, zeros, outL, outR);
+    EXPECT_TRUE(std::all_of(outL.begin(), outL.end(), [](float x) { return x == 0.0f; }));
+}

@@ -10,9 +10,9 @@ set(TOVIN_WINE_SESSION ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh)
 set(CMAKE_CROSSCOMPILING_EMULATOR
   env WINEPREFIX=${TOVIN_WINEPREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= ${TOVIN_WINE})
 
-add_custom_command(OUTPUT ${TOVIN_WINEPREFIX}/tovin-prefix.stamp
-  COMMAND sh ${TOVIN_WINE_SESSION} prepare ${TOVIN_WINEPREFIX}
+add_custom_command(OUTPUT ${TOVIN_WINEPREFIX}/tovin-prefix-2.stamp
+  COMMAND sh ${TOVIN_WINE_SESSION} prepare ${TOVIN_WINEPREFIX} ${CMAKE_SOURCE_DIR}/presets/factory
   DEPENDS ${TOVIN_WINE_SESSION}
   COMMENT "Preparing the Wine prefix ${TOVIN_WINEPREFIX}"
   VERBATIM)
-add_custom_target(tovin_wineprefix ALL DEPENDS ${TOVIN_WINEPREFIX}/tovin-prefix.stamp)
+add_custom_target(tovin_wineprefix ALL DEPENDS ${TOVIN_WINEPREFIX}/tovin-prefix-2.stamp)

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Wine sessions for the Windows test programs.
-#   wine-session.sh prepare PREFIX            create the prefix once (null graphics driver)
+#   wine-session.sh prepare PREFIX [PRESETS]  create the prefix once (null graphics driver) with an
+#                                             installation directory C:\Tovin (factory presets from
+#                                             PRESETS) recorded in the registry, as the installer does
 #   wine-session.sh start PREFIX KEEPALIVE    start a persistent wineserver and a small resident program
 #   wine-session.sh stop PREFIX               stop the wineserver and everything running in the prefix
 set -eu
@@ -13,12 +15,17 @@ export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 
 case "$action" in
 prepare)
-  stamp="$WINEPREFIX/tovin-prefix.stamp"
+  stamp="$WINEPREFIX/tovin-prefix-2.stamp"
   [ -f "$stamp" ] && exit 0
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || wine wineboot -i >/dev/null 2>&1
   # Without a display the null driver still gives windows, classes and painting.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  # The plug-in reads its installation directory from the registry; without it, it would stop on a
+  # message box that nobody can answer here.
+  mkdir -p "$WINEPREFIX/drive_c/Tovin"
+  if [ $# -ge 3 ] && [ -d "$3" ]; then cp "$3"/preset*.inf "$3"/preset*.prt "$3"/InitSettings "$WINEPREFIX/drive_c/Tovin/" 2>/dev/null || true; fi
+  wine reg add 'HKLM\Software\Corvane\Tovin' /v InstallDirectory /d 'C:\Tovin' /f /reg:64 >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   touch "$stamp"

@@ -8,10 +8,14 @@
 #include "dsp/eq_engine.h"
 #include "effect/effect_state.h"
 #include "effect/fonctions_dravel.h"
+#include "effect/instance_notice.h"
 #include "effect/midi_queue.h"
+#include "presets/initial_settings.h"
+#include "presets/install_directory.h"
+#include "presets/preset_store.h"
 #include "vst/audioeffectx.h"
 
-class CDravel : public AudioEffectX, public CFonctionsDravel {
+class CDravel : public AudioEffectX, public CFonctionsDravel, private PresetStoreHost {
 public:
     static constexpr VstInt32 kUniqueId = fourCharCode('R', 'v', 'k', 't');
     static constexpr const char* kProductWord = "Tovin";
@@ -87,6 +91,13 @@ public:
     float effectSampleRate() const { return sampleRateCopy_.load(std::memory_order_relaxed); }
     int engineSlotOf(int band) const { return slotMap_[static_cast<std::size_t>(band)].load(std::memory_order_relaxed); }
     bool automationInProgress() const { return automationInProgress_.load(std::memory_order_relaxed) != 0; }
+    PresetStore& presetStore() { return *store_; }
+    InitialSettings& initialSettings() { return initial_; }
+    const PresetDirectory& presetDirectory() const { return directory_; }
+
+    // The periodic task, run by the editor's idle at most every 150 ms: every eighth run looks for
+    // another instance's notice and re-reads the preset store when one arrived. True when it did.
+    bool runPeriodicTask();
 
 private:
     enum class Origin { Host, Editor, Apply };
@@ -106,9 +117,15 @@ private:
     void drawInstanceNumber();
     void initialiseState();
     void loadInitialPresets();
-    void resetSlotToInitialSettings(int slot);
-    void setSlotName(int slot);
     void saveActiveSlotAsPreset();
+    void sendActiveSlot();
+
+    // PresetStoreHost.
+    SettingsSlot& activeSlot() override { return state_->slot[activeSlotIndex()]; }
+    void resetToInitialSettings(SettingsSlot& slot, int channel) override;
+    void pushActiveSlot() override;
+    void applyChannelMode(int mode) override;
+    void presetFilesChanged() override { notice_.post(); }
 
     // Parameter model internals.
     void applyParameter(int index, float value, Origin origin, int channel);
@@ -123,7 +140,6 @@ private:
     void refreshMidSide();
     void recomputeBand(int band, int channel);
     void recomputeEngineFor(int index, int channel);
-    void pushActiveSlot();
     void notify(int index, float value);
     float bandType(int band) const;
     void formatDisplay(int index, char* text, int size);
@@ -148,5 +164,9 @@ private:
     std::atomic<bool> actionLatch_{false};
     std::atomic<bool> separateChannels_{false};
     std::atomic<EffectListener*> listener_{nullptr};
+    PresetDirectory directory_;
+    InstanceNotice notice_;
+    InitialSettings initial_;
+    std::unique_ptr<PresetStore> store_;
     char textBuffer_[128] = {};
 };

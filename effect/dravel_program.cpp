@@ -6,35 +6,23 @@
 #include "effect/dravel.h"
 #include "effect/parameter_tables.h"
 #include "effect/relaxed.h"
-#include "platform/platform.h"
+#include "effect/state_chunk.h"
+#include "presets/options_file.h"
 
 using namespace param;
-
-namespace {
-
-// Built-in initial settings (normalized), used until the initial-settings file says otherwise.
-struct InitialBand {
-    float frequency, quality, gain, on, type;
-};
-constexpr InitialBand kBuiltInInitialBands[kBandCount] = {
-    {0.1f, 0.501f, 0.0f, 0.0f, 0.0f}, {0.2f, 0.5f, 0.5f, 0.0f, 0.0f}, {0.3f, 0.5f, 0.5f, 0.0f, 0.0f},
-    {0.5f, 0.5f, 0.5f, 0.0f, 0.0f},   {0.7f, 0.5f, 0.5f, 0.0f, 0.0f}, {0.8f, 0.5f, 0.5f, 0.0f, 0.0f},
-    {0.9f, 0.501f, 0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 0.5f, 0.0f, 0.0f},
-};
-constexpr float kBuiltInVolume = 0.5f;
-constexpr float kBuiltInGeneralOn = 0.0f;
-constexpr const char* kDefaultBandNames[kBandCount] = {"Band 1", "Band 2", "Band 3", "Band 4",
-                                                       "Band 5", "Band 6", "Band 7", "Band Air"};
-
-}  // namespace
 
 void CDravel::setProgram(VstInt32 program) {
     if (program == curProgram) return;
     curProgram = program;
-    if (state_) pushActiveSlot();
+    if (state_) sendActiveSlot();
 }
 
 void CDravel::pushActiveSlot() {
+    curProgram = -1;
+    setProgram(0);
+}
+
+void CDravel::sendActiveSlot() {
     // Re-send every value of the active slot to the engine and the editor; per-channel values first
     // for the edited channel, then for the other.
     const int first = editedChannel();
@@ -66,93 +54,89 @@ bool CDravel::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
 
 VstInt32 CDravel::getChunk(void** data, bool) {
     if (data == nullptr || !state_) return 0;
-    // A slot in "one setting for both channels" mode always travels linked.
-    for (SettingsSlot& slot : state_->slot) {
-        if (loadRelaxed(slot.info.channelMode) == kChannelModeLinked) {
-            storeRelaxed(slot.coupling.linked, 1.0f);
-            storeRelaxed(slot.coupling.mirrored, 0.0f);
-            storeRelaxed(slot.coupling.relative, 0.0f);
-        }
-    }
+    const std::size_t size = PrepareStateChunk(*state_);
     *data = state_.get();
-    return static_cast<VstInt32>(sizeof(EffectState));
+    return static_cast<VstInt32>(size);
 }
 
 VstInt32 CDravel::setChunk(void* data, VstInt32 byteSize, bool) {
-    if (data == nullptr || byteSize < 4 || !state_) return 1;
-    if (byteSize < static_cast<VstInt32>(sizeof(EffectState))) return 0;
-    EffectState image;
-    std::memcpy(&image, data, sizeof(image));
-    if (!(image.version >= 2.0f && image.version < 3.0f)) return 0;
-    const EffectOptions kept = state_->options;
-    std::memcpy(state_.get(), &image, sizeof(image));
-    if (state_->options.saveInProject < 0.5f) state_->options = kept;
+    if (!state_ || data == nullptr || byteSize < 4) return 1;
+    const ChunkReadOutcome outcome = ReadStateChunk(*state_, data, static_cast<std::size_t>(byteSize));
+    if (!outcome.accepted) {
+        // Nothing readable: both slots start from preset 0, slot B active.
+        storeRelaxed(state_->slotSelector, 0.0f);
+        store_->loadPreset(0);
+        storeRelaxed(state_->slotSelector, 1.0f);
+        store_->loadPreset(0);
+    }
+    recomputeSeparateChannels();
     curProgram = 1;
     setProgram(0);
+    if (outcome.result != 0) store_->relinkActiveSlot();
+    notify(kPresetNameText, 0.0f);
+    applyChannelMode(loadRelaxed(activeSlot().info.channelMode));
     updateDisplay();
     return 0;
 }
 
+bool CDravel::runPeriodicTask() {
+    if (!state_ || !notice_.periodicTick()) return false;
+    store_->reload();
+    return true;
+}
+
+void CDravel::applyChannelMode(int mode) {
+    const EffectState& s = *state_;
+    engine_.setMidSide(outputsInUse() > 1 && mode == kChannelModeMidSide, loadRelaxed(s.options.codageMS) >= 0.5f,
+                       loadRelaxed(s.options.decodageMS) >= 0.5f);
+}
+
 // Construction steps.
 
-void CDravel::readInstallationSettings() {}
+void CDravel::readInstallationSettings() { directory_ = ReadInstallDirectory(); }
 
 void CDravel::drawInstanceNumber() {
-    const int64_t first = platform::clockMilliseconds();
-    for (int poll = 0; poll < 100000 && platform::clockMilliseconds() == first; ++poll) {
-    }
-    const int number = std::rand() + static_cast<int>(first & 0xFFFF);
-    instanceNumber_ = number < 0 ? 0 : number;
+    instanceNumber_ = DrawInstanceNumber(directory_);
+    notice_ = InstanceNotice(directory_, instanceNumber_);
 }
 
 void CDravel::initialiseState() {
     EffectState& s = *state_;
     std::memset(&s, 0, sizeof(s));
     s.version = kStateVersion;
-    s.options.bandeOnAuto = 1.0f;
-    s.options.showClip = 1.0f;
-    s.options.codageMS = 1.0f;
-    s.options.decodageMS = 1.0f;
+    s.options = DefaultOptions();
     s.options.channelOrderMark = 1.0f;
+    initial_.read(directory_);
     for (int slot = 0; slot < 2; ++slot) {
-        resetSlotToInitialSettings(slot);
         SettingsSlot& settings = s.slot[slot];
+        ApplyInitialSettings(initial_.record(), settings, slot, 1, instanceNumber_);
+        ApplyInitialSettings(initial_.record(), settings, slot, 0, instanceNumber_);
         settings.info.presetNumber = -1;
         settings.channelSelector = 1.0f;
         settings.coupling = {1.0f, 0.0f, 0.0f, 1.0f, 0.0f};
     }
+    ReadOptionsFile(directory_, s.options);
 }
 
 void CDravel::loadInitialPresets() {
-    // Preset 0 goes into slot B, then slot A; slot A then returns to the initial settings.
-    resetSlotToInitialSettings(0);
-    storeRelaxed(state_->slot[0].modified, int32_t{1});
+    // Preset 0 goes into slot B, then slot A; slot A then returns to the initial settings, so a new
+    // instance starts on the initial settings with preset 0 one click away.
+    store_ = std::make_unique<PresetStore>(static_cast<PresetStoreHost&>(*this), directory_);
+    store_->scan();
+    EffectState& s = *state_;
+    s.slotSelector = 1.0f;
+    store_->loadPreset(0);
+    s.slotSelector = 0.0f;
+    store_->loadPreset(0);
+    SettingsSlot& a = s.slot[0];
+    ApplyInitialSettings(initial_.record(), a, 0, 1, instanceNumber_);
+    ApplyInitialSettings(initial_.record(), a, 0, 0, instanceNumber_);
+    a.modified = 1;
 }
 
-void CDravel::resetSlotToInitialSettings(int slot) {
-    SettingsSlot& s = state_->slot[slot];
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-        for (int b = 0; b < kBandCount; ++b) {
-            s.settings.channel[ch].band[b] = {kBuiltInInitialBands[b].frequency, kBuiltInInitialBands[b].quality,
-                                              kBuiltInInitialBands[b].gain};
-        }
-        s.settings.channel[ch].volume = kBuiltInVolume;
-    }
-    for (int b = 0; b < kBandCount; ++b) {
-        s.settings.band[b].type = kBuiltInInitialBands[b].type;
-        s.settings.band[b].on = kBuiltInInitialBands[b].on;
-        vstCopyText(s.settings.band[b].name, kDefaultBandNames[b], kBandNameSize);
-    }
-    s.settings.generalOn = kBuiltInGeneralOn;
-    s.modified = 0;
-    s.secondChange = 0;
-    setSlotName(slot);
+void CDravel::resetToInitialSettings(SettingsSlot& slot, int channel) {
+    const int slotIndex = &slot == &state_->slot[1] ? 1 : 0;
+    ApplyInitialSettings(initial_.record(), slot, slotIndex, channel, instanceNumber_);
 }
 
-void CDravel::setSlotName(int slot) {
-    char name[64];
-    std::snprintf(name, sizeof(name), slot == 0 ? "%s%.2dA" : "%s%.2dB", kProductWord, instanceNumber_);
-    vstCopyText(state_->slot[slot].name, name, kSlotNameSize);
-}
-
-void CDravel::saveActiveSlotAsPreset() {}
+void CDravel::saveActiveSlotAsPreset() { store_->saveActivePreset(); }

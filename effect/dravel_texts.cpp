@@ -95,11 +95,26 @@ void CDravel::formatDisplay(int index, char* text, int size) {
         std::snprintf(text, static_cast<size_t>(size), "%s", name);
         return;
     }
-    if (index == kPresetNameText) {
-        char name[kInfoTextSize];
-        std::memcpy(name, slot.info.presetName, sizeof(name));
-        name[kInfoTextSize - 1] = 0;
-        std::snprintf(text, static_cast<size_t>(size), "%s%s", name, loadRelaxed(slot.modified) != 0 ? "*" : "");
+    if (index >= kFirstStoreText && index <= kLastStoreText) {
+        // The description of the preset loaded into (or saved from) the active slot.
+        const PresetInfo& info = slot.info;
+        const char* field = nullptr;
+        int fieldSize = kInfoTextSize;
+        switch (index) {
+            case kFirstStoreText: field = info.bankName; break;
+            case kPresetNameText: field = info.presetName; break;
+            case kPresetNameText + 1: field = info.bankName; break;
+            case kPresetNameText + 2: field = info.authorName; break;
+            case kPresetNameText + 4: field = info.projectName; break;
+            case kLastStoreText - 1: field = info.creationDate; fieldSize = kInfoDateSize; break;
+            case kLastStoreText: field = info.modificationDate; fieldSize = kInfoDateSize; break;
+            default: return;
+        }
+        char value[kInfoTextSize];
+        std::memcpy(value, field, static_cast<size_t>(fieldSize));
+        value[fieldSize - 1] = 0;
+        const bool marked = index == kPresetNameText && loadRelaxed(slot.modified) != 0;
+        std::snprintf(text, static_cast<size_t>(size), "%s%s", value, marked ? "*" : "");
         return;
     }
     if (index == kVersionText) {

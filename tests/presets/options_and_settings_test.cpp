@@ -22,7 +22,9 @@ struct MessageCapture {
         messages.clear();
         platform::setMessageBoxHandler(recordMessage);
     }
-    ~MessageCapture() { platform::setMessageBoxHandler(nullptr); }
+    ~MessageCapture() {
+        platform::setMessageBoxHandler([](const char*, const char*) {});  // never block after the test
+    }
 };
 
 }  // namespace

@@ -17,7 +17,12 @@ void removeNotice(const std::string& path) {
 
 int randomDraw() {
     static std::mutex mutex;
-    static std::minstd_rand generator(static_cast<unsigned>(platform::clockMilliseconds()));
+    // Seeded from the system's entropy as well as the clock: two processes starting in the same
+    // millisecond must not draw the same number.
+    static std::minstd_rand generator([] {
+        std::random_device device;
+        return static_cast<unsigned>(device() ^ static_cast<unsigned>(platform::clockMilliseconds()));
+    }());
     std::lock_guard<std::mutex> lock(mutex);
     return static_cast<int>(generator() % 32768u);
 }

@@ -21,6 +21,9 @@ bool ExportBank(const PresetStore& store, const std::string& path) {
         if (!ReadWholeFile(store.infoPath(number), info) || !ReadWholeFile(store.settingsPath(number), settings)) {
             continue;
         }
+        // A file without a final line end would glue its last value to the next marker.
+        if (!info.empty() && info.back() != '\n') info += '\n';
+        if (!settings.empty() && settings.back() != '\n') settings += '\n';
         AppendMarker(out, "DEBUT_INFORMATION");
         out += info;
         AppendMarker(out, "FIN_INFORMATION");

@@ -32,6 +32,13 @@ TEST(BankTransfer, ExportWrapsThePresetFilesUnchanged) {
     EXPECT_NE(text.find(firstBlock), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 13), "!FIN_PRESET#\n");
 
+    // A file without a final line end still ends before the next marker.
+    std::string settings = source.read(source.store.settingsPath(501));
+    settings.pop_back();
+    WriteFileReplacing(source.store.settingsPath(501), settings);
+    ASSERT_TRUE(ExportBank(source.store, path));
+    EXPECT_NE(source.read(path).find(settings + "\n!FIN_PRESET#\n"), std::string::npos);
+
     // Presets whose files cannot be read are left out; other sort modes export nothing.
     RemoveFile(source.store.settingsPath(502));
     ASSERT_TRUE(ExportBank(source.store, path));

@@ -77,6 +77,9 @@ void engineBenchmark(benchmark::State& state, Setting setting) {
     if (!calls.empty()) {
         std::sort(calls.begin(), calls.end());
         state.counters["median_call_ns"] = calls[calls.size() / 2];
+        // On a shared machine the worst call mostly measures the scheduler; the high percentiles
+        // show what the engine itself does.
+        state.counters["p99_call_ns"] = calls[calls.size() * 99 / 100];
         state.counters["p999_call_ns"] = calls[calls.size() * 999 / 1000];
         state.counters["worst_call_ns"] = calls.back();
         state.counters["worst_over_median"] = calls.back() / calls[calls.size() / 2];

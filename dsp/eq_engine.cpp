@@ -175,6 +175,35 @@ void EqEngine::runSlot(int ch, int k, float* work, int n) {
 
 namespace {
 
+// Four samples at a time where the processor has vector registers. Vectors are only ever held in
+// local variables, never passed to or returned from functions.
+using Float4 = float __attribute__((vector_size(16)));
+constexpr Float4 kTiny4 = {1e-37f, 1e-37f, 1e-37f, 1e-37f};
+
+// Copies a channel pair in, flushing tiny values, optionally encoding mid and side.
+void copyIn(int n, const float* inL, const float* inR, float* workL, float* workR, bool encode) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Float4 l, r;
+        std::memcpy(&l, inL + i, sizeof l);
+        std::memcpy(&r, inR + i, sizeof r);
+        l = ((l < kTiny4) & (l > -kTiny4)) ? Float4{} : l;
+        r = ((r < kTiny4) & (r > -kTiny4)) ? Float4{} : r;
+        if (encode) {
+            const Float4 m = (l + r) * 0.5f;
+            r = (l - r) * 0.5f;
+            l = m;
+        }
+        std::memcpy(workL + i, &l, sizeof l);
+        std::memcpy(workR + i, &r, sizeof r);
+    }
+    for (; i < n; ++i) {
+        const float l = flushTiny(inL[i]), r = flushTiny(inR[i]);
+        workL[i] = encode ? (l + r) * 0.5f : l;
+        workR[i] = encode ? (l - r) * 0.5f : r;
+    }
+}
+
 // Volume (and the wet share of an on/off cross-fade), mid/side decode and the dry share, from the
 // band outputs to the host outputs, noting the extreme output values for the clip test. Input i is
 // read before output i is written, so in-place host buffers are safe.
@@ -182,7 +211,43 @@ template <int Channels, bool Decode, bool Dry>
 void writeOutputs(int n, float* const work[2], const float gain[2], const float* const dry[2],
                   const float dryGain[2], float* const out[2], float& high, float& low) {
     float hi = high, lo = low;
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    Float4 hi4 = {hi, hi, hi, hi}, lo4 = {lo, lo, lo, lo};
+    for (; i + 4 <= n; i += 4) {
+        Float4 l, r = {}, d;
+        std::memcpy(&l, work[0] + i, sizeof l);
+        l *= gain[0];
+        if constexpr (Channels == 2) {
+            std::memcpy(&r, work[1] + i, sizeof r);
+            r *= gain[1];
+        }
+        if constexpr (Decode) {
+            const Float4 m = l;
+            l = m + r;
+            r = m - r;
+        }
+        if constexpr (Dry) {
+            std::memcpy(&d, dry[0] + i, sizeof d);
+            l += d * dryGain[0];
+            if constexpr (Channels == 2) {
+                std::memcpy(&d, dry[1] + i, sizeof d);
+                r += d * dryGain[1];
+            }
+        }
+        std::memcpy(out[0] + i, &l, sizeof l);
+        hi4 = l > hi4 ? l : hi4;
+        lo4 = l < lo4 ? l : lo4;
+        if constexpr (Channels == 2) {
+            std::memcpy(out[1] + i, &r, sizeof r);
+            hi4 = r > hi4 ? r : hi4;
+            lo4 = r < lo4 ? r : lo4;
+        }
+    }
+    for (int k = 0; k < 4; ++k) {
+        hi = hi4[k] > hi ? hi4[k] : hi;
+        lo = lo4[k] < lo ? lo4[k] : lo;
+    }
+    for (; i < n; ++i) {
         float l = work[0][i] * gain[0];
         float r = Channels == 2 ? work[1][i] * gain[1] : 0.0f;
         if constexpr (Decode) {
@@ -291,11 +356,7 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
 
     // The inputs are copied before anything is written: the host may pass the same buffers as
     // outputs. The dry share of a cross-fade keeps its own copy.
-    for (int i = 0; i < n; ++i) {
-        const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
-        work_[0][i] = encode ? (l + r) * 0.5f : l;
-        work_[1][i] = encode ? (l - r) * 0.5f : r;
-    }
+    copyIn(n, in[0], in[1], work_[0], work_[1], encode);
     if (addDry)
         for (int ch = 0; ch < channels; ++ch)
             for (int i = 0; i < n; ++i) input_[ch][i] = flushTiny(in[ch][i]);

@@ -32,12 +32,15 @@ prepare)
   ;;
 start)
   keepalive=$3
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  # Persistent until 60 s after its last client: a run cut short leaves nothing behind for long.
-  wineserver -p60 </dev/null >/dev/null 2>&1
-  # Detached from ctest's pipes, or ctest would wait for it.
-  setsid wine "$keepalive" </dev/null >/dev/null 2>&1 &
+  # Persistent until 60 s after its last client, so a run cut short leaves nothing behind for long.
+  # A session that is already running (started before ctest's test discovery) is kept.
+  wineserver -p60 </dev/null >/dev/null 2>&1 || true
+  if ! pgrep -f -x "$keepalive" >/dev/null 2>&1 && ! pgrep -f "^$keepalive\$" >/dev/null 2>&1; then
+    # Detached from ctest's pipes, or ctest would wait for it.
+    setsid wine "$keepalive" </dev/null >/dev/null 2>&1 &
+  fi
+  # Returns once the session answers, so the first test does not pay for its start.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   ;;
 stop)
   wineserver -k >/dev/null 2>&1 || true

@@ -465,3 +465,15 @@ TEST(EqEngine, AStoppedBandReturnsWithoutItsOldSound) {
     run(e, zeros, zeros, outL, outR);
     EXPECT_TRUE(std::all_of(outL.begin(), outL.end(), [](float x) { return x == 0.0f; }));
 }
+
+TEST(BandFilter, LongRunsOfTinyOutputAreFlushed) {
+    BandFilter band;
+    const BandValues cut{1000.0f, -6.0f, 1.0f, BandKind::kBell};
+    float buf[44];
+    for (int block = 1; block <= 25; ++block) {
+        std::fill(std::begin(buf), std::end(buf), 5e-38f);
+        band.process(buf, 44, cut);
+        const bool flushed = std::all_of(std::begin(buf), std::end(buf), [](float x) { return x == 0.0f; });
+        EXPECT_EQ(flushed, block > 20) << block;
+    }
+}

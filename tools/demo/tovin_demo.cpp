@@ -2,7 +2,12 @@
 // as a host does (open, sample rate, block size, resume), runs the built-in demo signal through it in
 // host-sized blocks with the effect's start-up setting, writes the result as a WAV file and reports.
 //
-//   tovin_demo [--plugin PATH] [--output FILE.wav] [--rate HZ] [--block FRAMES]
+//   tovin_demo [--plugin PATH] [--output FILE.wav] [--rate HZ] [--block FRAMES] [--install-dir DIR]
+//            [--param INDEX=VALUE]...
+//
+// The effect reads its presets and options from its installation directory. Unless one is given
+// (--install-dir, or TOVIN_INSTALL_DIRECTORY already set), the demo prepares its own beside the
+// output file, with the factory presets and initial settings, so it never touches the user's.
 #include <sndfile.h>
 
 #include <algorithm>
@@ -10,7 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "demo_signal.h"
@@ -23,10 +31,14 @@ struct Options {
     std::string output = "tovin-demo.wav";
     int rate = 48000;
     int block = 512;
+    std::string installDir;
+    std::vector<std::pair<int, float>> parameters;  // host parameter changes before processing
 };
 
 void usage() {
-    std::fprintf(stderr, "usage: tovin_demo [--plugin PATH] [--output FILE.wav] [--rate HZ] [--block FRAMES]\n");
+    std::fprintf(stderr,
+                 "usage: tovin_demo [--plugin PATH] [--output FILE.wav] [--rate HZ] [--block FRAMES] "
+                 "[--install-dir DIR] [--param INDEX=VALUE]...\n");
 }
 
 bool parse(int argc, char** argv, Options& options) {
@@ -43,11 +55,34 @@ bool parse(int argc, char** argv, Options& options) {
             options.rate = std::atoi(value.c_str());
         } else if (arg == "--block") {
             options.block = std::atoi(value.c_str());
+        } else if (arg == "--install-dir") {
+            options.installDir = value;
+        } else if (arg == "--param") {
+            const size_t equals = value.find('=');
+            if (equals == std::string::npos) return false;
+            options.parameters.emplace_back(std::atoi(value.substr(0, equals).c_str()),
+                                            static_cast<float>(std::atof(value.substr(equals + 1).c_str())));
         } else {
             return false;
         }
     }
     return options.rate >= 8000 && options.rate <= 384000 && options.block >= 1 && options.block <= 65536;
+}
+
+// A fresh installation directory holding the factory presets and initial settings.
+bool prepareInstallDirectory(const std::filesystem::path& directory) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (error) return false;
+    for (const fs::directory_entry& entry : fs::directory_iterator(TOVIN_FACTORY_DIR, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "InitSettings" || name.rfind("preset", 0) == 0) {
+            fs::copy_file(entry.path(), directory / name, fs::copy_options::overwrite_existing, error);
+            if (error) return false;
+        }
+    }
+    return !error;
 }
 
 double toDb(float x) { return x > 0.0f ? 20.0 * std::log10(x) : -999.0; }
@@ -83,6 +118,24 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::string installNote = "from TOVIN_INSTALL_DIRECTORY";
+    if (options.installDir.empty() && std::getenv("TOVIN_INSTALL_DIRECTORY") == nullptr) {
+        const std::filesystem::path output = std::filesystem::absolute(options.output);
+        const std::filesystem::path directory = output.parent_path() / "tovin-demo-install";
+        if (!prepareInstallDirectory(directory)) {
+            std::fprintf(stderr, "tovin_demo: cannot prepare %s\n", directory.c_str());
+            return 1;
+        }
+        options.installDir = directory.string();
+        installNote = "prepared with the factory presets";
+    } else if (!options.installDir.empty()) {
+        installNote = "given";
+    }
+    if (!options.installDir.empty()) {
+        if (options.installDir.back() != '/') options.installDir += '/';
+        setenv("TOVIN_INSTALL_DIRECTORY", options.installDir.c_str(), 1);
+    }
+
     vsthost::Host host;
     if (!host.load(options.plugin)) {
         std::fprintf(stderr, "tovin_demo: %s\n", host.error().c_str());
@@ -90,6 +143,7 @@ int main(int argc, char** argv) {
     }
     AEffect* effect = host.effect();
     std::printf("Plug-in      %s\n", options.plugin.c_str());
+    std::printf("Install dir  %s (%s)\n", std::getenv("TOVIN_INSTALL_DIRECTORY"), installNote.c_str());
     std::printf("Effect       %s by %s (VST %ld, ID 0x%08x, %d parameters, %d in / %d out)\n",
                 host.effectName().c_str(), host.vendorString().c_str(), static_cast<long>(host.vstVersion()),
                 static_cast<unsigned>(effect->uniqueID), effect->numParams, effect->numInputs, effect->numOutputs);
@@ -100,6 +154,14 @@ int main(int argc, char** argv) {
 
     host.start(static_cast<float>(options.rate), options.block);
     std::printf("Setting      start-up setting, program \"%s\"\n", host.programName().c_str());
+    for (const auto& [index, value] : options.parameters) {
+        if (index < 0 || index >= effect->numParams) {
+            std::fprintf(stderr, "tovin_demo: no parameter %d\n", index);
+            return 2;
+        }
+        host.setParameter(index, value);
+        std::printf("Parameter    %d (%s) = %.3f\n", index, host.paramName(index).c_str(), host.getParameter(index));
+    }
 
     const demo::StereoSignal input = demo::makeDemoSignal(options.rate);
     const size_t frames = input.left.size();
@@ -116,6 +178,10 @@ int main(int argc, char** argv) {
         nonFinite += static_cast<size_t>(std::count_if(channel->begin(), channel->end(),
                                                        [](float x) { return !std::isfinite(x); }));
     }
+    float difference = 0.0f;
+    for (size_t i = 0; i < frames; ++i) {
+        difference = std::max({difference, std::fabs(outLeft[i] - input.left[i]), std::fabs(outRight[i] - input.right[i])});
+    }
     const demo::Level in = demo::measure(input.left, input.right);
     const demo::Level out = demo::measure(outLeft, outRight);
     std::printf("Processing   %d Hz, blocks of %d frames: %zu frames (%.2f s) in %zu blocks\n", options.rate,
@@ -126,6 +192,8 @@ int main(int argc, char** argv) {
                 toDb(in.rms));
     std::printf("Output       peak %.4f (%.1f dBFS), RMS %.4f (%.1f dBFS)\n", out.peak, toDb(out.peak), out.rms,
                 toDb(out.rms));
+    std::printf("Difference   largest |out - in| %.6f%s\n", difference,
+                difference == 0.0f ? " (this setting leaves the signal unchanged)" : "");
     std::printf("Callbacks    %zu host callbacks from the effect\n", host.callbacks().size());
     host.close();
 

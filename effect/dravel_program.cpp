@@ -131,6 +131,9 @@ void CDravel::loadInitialPresets() {
     SettingsSlot& a = s.slot[0];
     ApplyInitialSettings(initial_.record(), a, 0, 1, instanceNumber_);
     ApplyInitialSettings(initial_.record(), a, 0, 0, instanceNumber_);
+    // Loading set the edited channel and coupling for a preset; a new instance edits LEFT, linked.
+    a.channelSelector = 1.0f;
+    a.coupling = {1.0f, 0.0f, 0.0f, 1.0f, 0.0f};
     a.modified = 1;
 }
 

@@ -45,7 +45,9 @@ bool CDravel::getParameterProperties(VstInt32 index, VstParameterProperties* p) 
     vstCopyText(p->label, longNameOf(index), kVstMaxLabelLen);
     // The short label field holds eight characters and no terminator: copy at most the field.
     const char* shortName = shortNameOf(index);
-    std::strncpy(p->shortLabel, shortName, kVstMaxShortLabelLen);
+    const std::size_t length = std::strlen(shortName);
+    std::memset(p->shortLabel, 0, kVstMaxShortLabelLen);
+    std::memcpy(p->shortLabel, shortName, length < kVstMaxShortLabelLen ? length : kVstMaxShortLabelLen);
     if (isSwitch(index)) {
         p->flags = kVstParameterIsSwitch;
         p->stepInteger = 2;

@@ -1,5 +1,5 @@
 // ImportBank on any file: terminates, writes only complete presets, and the store re-reads what it
-// wrote. Works in a private temporary directory that is emptied after every input.
+// wrote. Works in a private temporary directory (one per process) that is emptied after every input.
 #include <cstdlib>
 #include <filesystem>
 #include <string>

@@ -122,7 +122,9 @@ BiquadCoefficients designSection(const SectionDesign& section, double rate) {
     if (section.prototype == P::kHighPass1) return highPass1(section.frequency, rate);
 
     const double f = std::min(static_cast<double>(section.frequency), kMaxDesignFraction * rate);
-    const double w = BiquadMath::prewarp(f, rate);
+    // The prescribed-Nyquist peaks need no prewarped frequency unless they fall back.
+    const bool nyquistPeak = section.prototype == P::kPeakNyquist || section.prototype == P::kPeakNyquistSymmetric;
+    const double w = nyquistPeak ? 0.0 : BiquadMath::prewarp(f, rate);
     const double qPass = std::max(q1, 0.01);
 
     switch (section.prototype) {
@@ -150,14 +152,15 @@ BiquadCoefficients designSection(const SectionDesign& section, double rate) {
         if (section.gain == 0.0f || !(q1 > 0.0)) return identity;
         // Where the upper band edge comes near Nyquist the prescribed-Nyquist design is no longer
         // defined; the reciprocal design stays close to the analog model there.
-        if (!peakNyquistDesignValid(f, q1, rate)) return peakReciprocal(w, gain, q1, rate);
+        const auto fallback = [&] { return peakReciprocal(BiquadMath::prewarp(f, rate), gain, q1, rate); };
+        if (!peakNyquistDesignValid(f, q1, rate)) return fallback();
         const bool symmetric = section.prototype == P::kPeakNyquistSymmetric;
         const double g = symmetric && gain < 1.0 ? 1.0 / gain : gain;
         // The bandwidth is measured where the analog model has the squared gain (1 + G^2) / 2.
         const double gb2 = (1.0 + g * g) / 2.0;
         const double w0 = 2.0 * kPi * f / rate;
         const BiquadCoefficients c = peakNyquist(w0, w0 / q1, g, gb2);
-        if (!finite(c)) return peakReciprocal(w, gain, q1, rate);
+        if (!finite(c)) return fallback();
         return symmetric && gain < 1.0 ? inverted(c) : c;
     }
     case P::kNotch:

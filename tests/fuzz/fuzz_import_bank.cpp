@@ -25,10 +25,6 @@ const std::filesystem::path& workDirectory() {
     static const std::filesystem::path dir = [] {
         auto path = std::filesystem::temp_directory_path() / ("tovin_fuzz_import_" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(workDirectory(), ignored);
-        });
         return path;
     }();
     return dir;

@@ -108,8 +108,7 @@ void EqEngine::runStereo(int n) {
         chainedCount_ = 0;
     };
     for (int k = 0; k < kSlots; ++k) {
-        const bool steady = band_[0][k].on.load(kRelaxed) && band_[1][k].on.load(kRelaxed) &&
-                            bandFade_[0][k] == 1.0f && bandFade_[1][k] == 1.0f;
+        const bool steady = bandOn_[0][k] && bandOn_[1][k] && bandFade_[0][k] == 1.0f && bandFade_[1][k] == 1.0f;
         if (!steady) {
             runChain();
             runSlot(0, k, work_[0], n);
@@ -140,7 +139,7 @@ void EqEngine::runStereo(int n) {
 }
 
 void EqEngine::runSlot(int ch, int k, float* work, int n) {
-    const bool on = band_[ch][k].on.load(kRelaxed);
+    const bool on = bandOn_[ch][k];
     float f = bandFade_[ch][k];
     if (!on && f == 0.0f) return;  // stopped: its state does not advance
     const BandValues v = valuesOf(ch, k);
@@ -290,6 +289,8 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
     const bool volumeWhenOff = volumeWhenOff_.load(kRelaxed);
     const bool silenceSkip = lastSilenceSkip_;
     const float volume[kChannels] = {volumeFactor_[0].load(kRelaxed), volumeFactor_[1].load(kRelaxed)};
+    for (int ch = 0; ch < kChannels; ++ch)
+        for (int k = 0; k < kSlots; ++k) bandOn_[ch][k] = band_[ch][k].on.load(kRelaxed);
     const float* const in[kChannels] = {inL, stereo ? inR : inL};
     float* const out[kChannels] = {outL, stereo ? outR : outL};
     // With one channel in use and two outputs, the second output repeats the first.

@@ -83,6 +83,7 @@ private:
     bool bypassFading_ = false;
     float wet_ = 1.0f, wetTarget_ = 1.0f;
     float gain_[kChannels] = {1.0f, 1.0f};
+    bool bandOn_[kChannels][kSlots] = {};  // this sub-block's snapshot of the on flags
     float bandFade_[kChannels][kSlots] = {};
     bool active_ = false;
     bool silent_ = false;

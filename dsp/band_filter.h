@@ -2,8 +2,8 @@
 // values change, gliding from the running coefficients to each new design.
 #pragma once
 
-#include "dsp/band_recipes.h"
 #include "dsp/band_kind.h"
+#include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
 
 #include <cmath>
@@ -13,7 +13,7 @@ struct BandValues {
     float frequency = 1000.0f;  // Hz
     float gain = 0.0f;          // dB
     float q = 1.0f;
-    int kind = 14;
+    int kind = BandKind::kBell;
 };
 
 // Steps of a band's design, one per sub-block. Without correction taps a design goes from
@@ -48,6 +48,7 @@ public:
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
     void finishChained(float firstOutput);
+
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.
     void stop();
@@ -70,7 +71,7 @@ private:
     void install();
 
     float sampleRate_ = 44100.0f;
-    float rateScale_ = 1.0f;
+    float rateScale_ = 1.0f;  // fs / 44100: the scale of the correction grids
     double glide_ = 0.0;  // per-sample coefficient and output-gain glide factor
 
     int kind_ = -1;  // active kind; -1 until the first design

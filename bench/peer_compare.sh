@@ -15,7 +15,7 @@ if [ ! -f "$peer" ]; then
 fi
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVIN_BUILD_TESTS=OFF
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIN_BUILD_TESTS=OFF
 fi
 cmake --build "$build" --target tovin_peer_compare Tovin
 exec "$build/bench/tovin_peer_compare" --peer "$peer" "$@"

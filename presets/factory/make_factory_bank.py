@@ -53,20 +53,20 @@ def initial_record():
 def preset(name, bank, bands, volume_db=0.0):
     """bands: {band: dict(freq=Hz, q=Q, gain=dB, type=0/1, name=text)}; listed bands are switched on."""
     record = initial_record()
-    for band, spec in bands.items():
+    for band, shape in bands.items():
         values = record["values"][band]
-        shelf = spec.get("type", 0) == 1 and band in (B1, B5)
-        if "freq" in spec:
-            values[0] = normalized(FREQ_HP if band == HP else FREQ, spec["freq"])
-        if "q" in spec:
+        shelf = shape.get("type", 0) == 1 and band in (B1, B5)
+        if "freq" in shape:
+            values[0] = normalized(FREQ_HP if band == HP else FREQ, shape["freq"])
+        if "q" in shape:
             table = Q_PASS if band in (HP, LP) else (Q_SHELF if shelf else Q_BELL)
-            values[1] = normalized(table, spec["q"])
-        if "gain" in spec:
-            values[2] = normalized(AIR if band == AIRBAND else GAIN, spec["gain"])
-        record["type"][band] = float(spec.get("type", 0))
+            values[1] = normalized(table, shape["q"])
+        if "gain" in shape:
+            values[2] = normalized(AIR if band == AIRBAND else GAIN, shape["gain"])
+        record["type"][band] = float(shape.get("type", 0))
         record["on"][band] = 1.0
-        if "name" in spec:
-            record["names"][band] = spec["name"]
+        if "name" in shape:
+            record["names"][band] = shape["name"]
     record["volume"] = normalized(GAIN, volume_db)
     return {"name": name, "bank": bank, "record": record}
 

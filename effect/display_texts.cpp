@@ -1,8 +1,6 @@
 #include "effect/display_texts.h"
 
 #include <charconv>
-#include <cmath>
-#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -58,26 +56,6 @@ void formatNote(float hz, char* out, int size) {
         std::snprintf(out, static_cast<size_t>(size), "%s+", kNoteTable[chosen].name);
     else
         std::snprintf(out, static_cast<size_t>(size), "%s", kNoteTable[chosen].name);
-}
-
-double parseLeadingNumber(const char* text) {
-    if (text == nullptr) return 0.0;
-    const char* p = text;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    double value = 0.0;
-    const auto result = std::from_chars(p, p + std::strlen(p), value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Overflow reads as the largest value (the mappings clamp it); underflow as 0.0.
-        const char* e = p;
-        while (e < result.ptr && *e != 'e' && *e != 'E') ++e;
-        const bool underflow = e + 1 < result.ptr && e[1] == '-';
-        if (underflow) return 0.0;
-        return negative ? -1.0e308 : 1.0e308;
-    }
-    if (result.ec != std::errc() || !std::isfinite(value)) return 0.0;
-    return negative ? -value : value;
 }
 
 }  // namespace param

@@ -1,5 +1,5 @@
-// Value texts shown by the editor and the adapter, and the reading of typed numbers. Both work without
-// the process locale: the host owns it, and a comma locale must not change what is shown or read.
+// Value texts shown by the editor and the adapter. They are made without the process locale: the host
+// owns it, and a comma locale must not change what is shown.
 #pragma once
 
 namespace param {
@@ -13,9 +13,5 @@ void formatGain(float dB, char* out, int size);
 // The note name for a frequency: the nearest note at or below, with "+" when sharp or the next note
 // with "-" when almost there.
 void formatNote(float hz, char* out, int size);
-
-// The leading numeric part of a text, as the C library's text-to-double conversion reads it in the
-// "C" locale; 0.0 when there is none. Non-finite results read as 0.0.
-double parseLeadingNumber(const char* text);
 
 }  // namespace param

@@ -6,6 +6,7 @@
 #include "effect/dravel.h"
 #include "effect/parameter_mapping.h"
 #include "effect/relaxed.h"
+#include "presets/record_format.h"
 
 using namespace param;
 
@@ -133,7 +134,8 @@ void CDravel::setFromTypedText(int32_t index, const char* text) {
     const ContinuousParam& p = kContinuous[static_cast<std::size_t>(index)];
     const bool notes = loadRelaxed(s.options.displayNotes) >= 0.5f;
     if (p.quantity != Quantity::Gain && notes) return;  // frequencies and Q are typed only as numbers
-    double number = parseLeadingNumber(text);
+    double number = ParseNumber(text);
+    if (number != number) number = 0.0;  // "nan" typed in never reaches a table
     if (p.quantity == Quantity::Quality && loadRelaxed(s.options.displayQOct) >= 0.5f)
         number = number != 0.0 ? 1.0 / (2.0 * number) : 1.0e308;
     const float physical = number > 3.0e38 ? 3.0e38f : (number < -3.0e38 ? -3.0e38f : static_cast<float>(number));

@@ -145,6 +145,16 @@ TEST_F(ParameterModel, TypedEntry) {
     EXPECT_NEAR(dB(kB2Gain, get(kB2Gain)), 4.0f, 1e-4f);
     fx().setFromTypedText(kB2Qual, "nan");
     EXPECT_EQ(get(kB2Qual), 0.0f);
+    fx().setFromTypedText(kB2Freq, "  1234.5 Hz");
+    EXPECT_NEAR(hz(kB2Freq, get(kB2Freq)), 1234.5f, 0.05f);
+    fx().setFromTypedText(kB2Gain, "+3");
+    EXPECT_NEAR(dB(kB2Gain, get(kB2Gain)), 3.0f, 1e-4f);
+    fx().setFromTypedText(kB2Freq, "1e999");  // overflow clamps to the top
+    EXPECT_EQ(get(kB2Freq), 1.0f);
+    fx().setFromTypedText(kB2Gain, "1e-999");
+    EXPECT_NEAR(dB(kB2Gain, get(kB2Gain)), 0.0f, 1e-4f);
+    fx().setFromTypedText(kB2Freq, "abc");
+    EXPECT_EQ(get(kB2Freq), 0.0f);
 
     fx().setParameter(kOptDisplayQOct, 1.0f);
     fx().setFromTypedText(kB2Qual, "0.5");  // a width of 0.5 octave means Q 1

@@ -17,6 +17,17 @@ TEST(PluginEntry, ExportsBothEntryNamesAtOneAddress) {
     EXPECT_EQ(module->symbol("main"), vstPluginMain);
 }
 
+TEST(PluginEntry, HostLibraryReportsWhatCannotBeLoaded) {
+    std::string error;
+    EXPECT_EQ(vsthost::Module::load(pluginPath() + ".missing", &error), nullptr);
+    EXPECT_NE(error.find(".missing"), std::string::npos) << error;
+    vsthost::Host host;
+    EXPECT_FALSE(host.load(pluginPath() + ".missing"));
+    EXPECT_FALSE(host.error().empty());
+    EXPECT_EQ(host.effect(), nullptr);
+    host.close();  // closing a host without an effect is harmless
+}
+
 TEST(PluginEntry, RefusesHostThatAnswersZeroToVersion) {
     vsthost::HostConfig config;
     config.versionAnswer = 0;
@@ -39,6 +50,11 @@ TEST(PluginEntry, AsksVersionFirstAndUpdatesDisplayAfterConstruction) {
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front().opcode, audioMasterVersion);
     EXPECT_EQ(host->countCallbacks(audioMasterUpdateDisplay), 1u);
+    for (const vsthost::CallbackRecord& call : calls) {
+        if (call.opcode == audioMasterUpdateDisplay) {
+            EXPECT_EQ(call.effect, host->effect());
+        }
+    }
     EXPECT_EQ(host->countCallbacks(audioMasterAutomate), 0u) << "construction must not automate the host";
 }
 

@@ -257,7 +257,7 @@ VstIntPtr VSTCALLBACK Host::hostCallback(AEffect* effect, VstInt32 opcode, VstIn
     }
     {
         std::lock_guard<std::mutex> lock(host->recordsMutex_);
-        host->records_.push_back({opcode, index, value, opt, effect != nullptr && effect == host->effect_});
+        host->records_.push_back({opcode, index, value, opt, effect});
     }
     return host->answer(opcode, index, value, ptr, opt);
 }

@@ -22,7 +22,7 @@ struct CallbackRecord {
     VstInt32 index = 0;
     VstIntPtr value = 0;
     float opt = 0.0f;
-    bool withEffect = false;  // the effect passed its own AEffect record (false: null or not yet known)
+    AEffect* effect = nullptr;  // the record the effect passed (null when it passed none)
 };
 
 // What the host answers.

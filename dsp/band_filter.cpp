@@ -1,6 +1,10 @@
 #include "dsp/band_filter.h"
 
+#include "dsp/correction_fir.h"
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 BandFilter::BandFilter() { setSampleRate(44100.0f); }
 
@@ -11,35 +15,55 @@ void BandFilter::setSampleRate(float fs) {
     designStep_ = DesignStep::kRecipe;
 }
 
-
 void BandFilter::advanceDesign() {
+    const int length = recipe_.correction.length;
+    // The previous tap set has faded in far enough for another to follow (no set in use counts as
+    // a finished fade).
+    const bool fadeDone = !correctionRunning() || fadeIn_ > 0.99f;
     switch (designStep_) {
     case DesignStep::kRecipe: {
-        iirActive_ = true;
-        recipe_ = runRecipe(kind_, lastFrequency_, lastQ_, lastGain_, sampleRate_);
+        recipe_ = runRecipe(kind_, lastFrequency_, lastQ_, lastGain_, sampleRate_, correctionEnabled_ ? tables_ : nullptr);
+        recipe_.correction.length = std::clamp(recipe_.correction.length, 0, kMaxTaps);
+        const int n = recipe_.correction.length;
         iirActive_ = recipe_.iirActive;
-        if (recipe_.correctionLength > 0 && sampleRate_ / 2.0f < recipe_.main.frequency) iirActive_ = false;
+        if (n > 0 && sampleRate_ / 2.0f < recipe_.main.frequency) iirActive_ = false;
         const auto designed = [&](bool use, const SectionDesign& s) {
             return use && iirActive_ ? designSection(s, sampleRate_) : BiquadCoefficients::identity();
         };
         designCoeffs_ = designed(true, recipe_.main);
         secondCoeffs_ = designed(recipe_.useSecondSection, recipe_.second);
         thirdCoeffs_ = designed(recipe_.useThirdSection, recipe_.third);
-        if (recipe_.correctionLength > 0) {
+        if (n > 0) {
+            kernelLength_ = CorrectionTables::kKernelLengths[static_cast<size_t>(recipe_.correction.kernelLengthIndex)];
+            CorrectionFir::buildKernel(kernel_, kernelLength_, recipe_.correction.kernelPhase);
+            designStep_ = DesignStep::kResponses;
+        } else if (correctionRunning()) {
+            // A dropped correction fades out with the new coefficients coming in.
             designStep_ = DesignStep::kResponses;
         } else {
             install();
-            correctionInUse_ = 0;
             designStep_ = DesignStep::kIdle;
         }
         break;
     }
     case DesignStep::kResponses:
+        if (length > 0) {
+            CorrectionFir::impulseResponse(designCoeffs_, recipe_.useSecondSection ? &secondCoeffs_ : nullptr, impulse_,
+                                           length);
+            const BiquadCoefficients reference = designSection(recipe_.reference, 4.0 * sampleRate_);
+            CorrectionFir::referenceResponse(kernel_, kernelLength_, reference, nullptr, target_,
+                                             std::max(kernelLength_, 8 * length));
+        }
+        designStep_ = fadeDone ? DesignStep::kInstall : DesignStep::kWaitFade;
+        break;
     case DesignStep::kWaitFade:
-        // Correction taps are not designed yet: nothing to wait for.
-        designStep_ = DesignStep::kInstall;
+        if (fadeDone) designStep_ = DesignStep::kInstall;
         break;
     case DesignStep::kInstall:
+        // The new taps need as much of the band's own input as they are long (a band that ran in
+        // a chain has not kept it).
+        if (!snapPending_ && !correctionRunning() && historyFresh_ < length) break;
+        installTaps();
         install();
         designStep_ = DesignStep::kIdle;
         break;
@@ -57,13 +81,81 @@ void BandFilter::install() {
     outputGainTarget_ = recipe_.outputGainTarget;
 }
 
+void BandFilter::installTaps() {
+    const int idle = 1 - current_;
+    const int n = recipe_.correction.length;
+    float* set = taps_[idle];
+    std::fill(set, set + kMaxTaps, 0.0f);
+    bool any = false;
+    if (n > 0) {
+        CorrectionFir::taps(target_, kernelLength_, impulse_, n, recipe_.correction.flatTaps, set);
+        for (int i = 0; i < n; ++i) any = any || set[i] != 0.0f;
+    }
+    // The set in use fades out; when none was in use the new one fades in from nothing.
+    const bool before = correctionRunning();
+    current_ = idle;
+    tapLength_[idle] = any ? n : 0;
+    if (!before) tapLength_[1 - idle] = 0;
+    fadeIn_ = (before || any) && !snapPending_ ? 0.0f : 1.0f;
+}
+
+void BandFilter::record(const float* in, int n) {
+    if (historyEnd_ + n > kHistory) {
+        std::memmove(history_, history_ + historyEnd_ - (kMaxTaps - 1), sizeof(float) * (kMaxTaps - 1));
+        historyEnd_ = kMaxTaps - 1;
+    }
+    float* to = history_ + historyEnd_;
+    float sum = 0.0f;
+    for (int i = 0; i < n; ++i) {
+        to[i] = in[i];
+        sum += in[i] * 0.0f;
+    }
+    // A non-finite input would stay in the taps' reach for a whole correction length.
+    if (sum != 0.0f)
+        for (int i = 0; i < n; ++i) to[i] = std::isfinite(to[i]) ? to[i] : 0.0f;
+    historyEnd_ += n;
+    historyFresh_ = std::min(historyFresh_ + n, kHistory);
+}
+
+void BandFilter::addCorrection(float* buf, int n) {
+    const float* x = history_ + historyEnd_ - n;
+    const int cur = current_, old = 1 - current_;
+    if (fadeIn_ >= 1.0f) {
+        if (tapLength_[cur] > 0) CorrectionFir::accumulate(taps_[cur], tapLength_[cur], x, buf, n);
+        return;
+    }
+    // Both sets over the longer length: the shorter set's unused taps are zero.
+    float fresh[44], previous[44];
+    const int length = std::max(tapLength_[cur], tapLength_[old]);
+    CorrectionFir::accumulatePair(taps_[cur], taps_[old], length, x, fresh, previous, n);
+    const float k = static_cast<float>(glide_);
+    float f = fadeIn_;
+    for (int i = 0; i < n; ++i) {
+        if (f < 1.0f) {
+            f += (1.0f - f) * k;
+            if (f > 0.99f) f = 1.0f;
+        }
+        buf[i] += f * fresh[i] + (1.0f - f) * previous[i];
+    }
+    fadeIn_ = f;
+    if (fadeIn_ >= 1.0f) tapLength_[old] = 0;
+}
 
 bool BandFilter::filter(float* buf, int n) {
+    constexpr int kLongest = 44;  // the history holds one sub-block beyond the longest tap set
+    if (n > kLongest) {
+        bool touched = false;
+        for (int done = 0; done < n; done += kLongest) touched = filter(buf + done, std::min(kLongest, n - done)) || touched;
+        return touched;
+    }
+    record(buf, n);
+    const bool correcting = correctionRunning();
     const bool touched = sections_[0].running() || sections_[1].running() || sections_[2].running() ||
-                         outputGain_ != 1.0f || outputGainTarget_ != 1.0f;
+                         outputGain_ != 1.0f || outputGainTarget_ != 1.0f || correcting;
     if (!touched) return false;
     sections_[0].process(buf, n, glide_);
     sections_[1].process(buf, n, glide_);
+    if (correcting) addCorrection(buf, n);
     sections_[2].process(buf, n, glide_);
     finish(buf, n);
     return true;
@@ -89,6 +181,8 @@ bool BandFilter::process(float* buf, int n, const BandValues& v) { return prepar
 
 void BandFilter::stop() {
     for (auto& s : sections_) s.clearStates();
+    std::fill(history_, history_ + kHistory, 0.0f);
+    historyFresh_ = kHistory;
     snapPending_ = true;
     denormalCount_ = 0;
 }
@@ -99,4 +193,8 @@ void BandFilter::reset() {
         s.snap();
     }
     outputGain_ = outputGainTarget_;
+    std::fill(history_, history_ + kHistory, 0.0f);
+    historyFresh_ = kHistory;
+    fadeIn_ = 1.0f;
+    tapLength_[1 - current_] = 0;
 }

@@ -1,10 +1,12 @@
 // One band of one channel: up to three IIR sections built by the band's recipe, redesigned when its
-// values change, gliding from the running coefficients to each new design.
+// values change, gliding from the running coefficients to each new design, and a correction FIR
+// beside the first two sections whose new tap sets cross-fade in.
 #pragma once
 
 #include "dsp/band_kind.h"
 #include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
+#include "dsp/correction_tables.h"
 
 #include <cmath>
 
@@ -16,19 +18,20 @@ struct BandValues {
     int kind = BandKind::kBell;
 };
 
-// Steps of a band's design, one per sub-block. Without correction taps a design goes from
-// kRecipe straight to kIdle and becomes active on the same sub-block.
+// Steps of a band's design, one per sub-block. Without correction taps (and none to fade out) a
+// design goes from kRecipe straight to kIdle and becomes active on the same sub-block.
 enum class DesignStep : int {
-    kRecipe = 0,     // run the recipe and design the sections
-    kResponses = 2,  // impulse responses for the correction
-    kWaitFade = 4,   // wait for the previous correction to fade in
-    kInstall = 6,    // install the new taps and coefficients
+    kRecipe = 0,     // run the recipe, design the sections and the correction's kernel
+    kResponses = 2,  // the reference response and the sections' impulse response
+    kWaitFade = 4,   // wait for the previous tap set to fade in
+    kInstall = 6,    // window, taps, and the new taps and coefficients installed
     kIdle = 11,
 };
 
 class BandFilter {
 public:
     static constexpr int kSections = 3;
+    static constexpr int kMaxTaps = CorrectionTables::kMaxCorrectionLength;
 
     BandFilter();
 
@@ -56,11 +59,24 @@ public:
     // Clears every state and sets the running coefficients to their targets.
     void reset();
 
+    // Where the correction settings come from (the built-in tables unless a tool sets its own);
+    // with the correction disabled every band is its plain bilinear design.
+    void setCorrectionTables(const CorrectionTables::Set* tables) { tables_ = tables; }
+    void setCorrectionEnabled(bool on) { correctionEnabled_ = on; }
+
     int kind() const { return kind_; }
     DesignStep designStep() const { return designStep_; }
     bool iirActive() const { return iirActive_; }
     const BiquadSection& section(int i) const { return sections_[i]; }
     float sampleRate() const { return sampleRate_; }
+    float outputGainTarget() const { return outputGainTarget_; }
+    const BandRecipe& recipe() const { return recipe_; }
+    // The tap set the band runs (taps() has correctionInUse() entries) and the weight of that set
+    // against the previous one.
+    int correctionInUse() const { return tapLength_[current_]; }
+    const float* taps() const { return taps_[current_]; }
+    float fadeIn() const { return fadeIn_; }
+    bool correctionRunning() const { return tapLength_[current_] > 0 || (fadeIn_ < 1.0f && tapLength_[1 - current_] > 0); }
 
 private:
     void finish(float* buf, int n);
@@ -69,6 +85,9 @@ private:
     void detectChange(const BandValues& v);
     void advanceDesign();
     void install();
+    void installTaps();
+    void record(const float* in, int n);
+    void addCorrection(float* buf, int n);
 
     float sampleRate_ = 44100.0f;
     float rateScale_ = 1.0f;  // fs / 44100: the scale of the correction grids
@@ -86,8 +105,24 @@ private:
 
     float outputGainTarget_ = 1.0f;
     float outputGain_ = 1.0f;
-    int correctionInUse_ = 0;
     int denormalCount_ = 0;
+
+    // The correction: its settings, the design's work buffers (sized once), two tap sets used in
+    // turn with a length each, and the input history the taps run over.
+    const CorrectionTables::Set* tables_ = &CorrectionTables::builtIn();
+    bool correctionEnabled_ = true;
+    int kernelLength_ = 0;
+    alignas(16) float kernel_[CorrectionTables::kMaxKernelLength] = {};
+    alignas(16) float target_[CorrectionTables::kMaxTargetLength] = {};
+    alignas(16) float impulse_[kMaxTaps] = {};
+    alignas(16) float taps_[2][kMaxTaps] = {};
+    int tapLength_[2] = {0, 0};
+    int current_ = 0;
+    float fadeIn_ = 1.0f;  // 1: the current set alone
+    static constexpr int kHistory = 8 * 64;
+    float history_[kHistory] = {};
+    int historyEnd_ = kMaxTaps - 1;  // inputs before it are history; at least kMaxTaps - 1 of them
+    int historyFresh_ = 0;           // inputs recorded since the band last ran in a chain
 };
 
 // The per-sub-block steps, kept inline: they run for every band on every sub-block.
@@ -104,13 +139,14 @@ inline bool BandFilter::prepare(const BandValues& v) {
     // A settled flat bell whose gain stays 0 passes its input through bit for bit.
     if (kind_ == BandKind::kBell && v.kind == BandKind::kBell && v.gain == 0.0f && lastGain_ == 0.0f &&
         designStep_ == DesignStep::kIdle && !sections_[0].running() && !sections_[1].running() &&
-        !sections_[2].running() && outputGain_ == 1.0f && outputGainTarget_ == 1.0f)
+        !sections_[2].running() && outputGain_ == 1.0f && outputGainTarget_ == 1.0f && !correctionRunning())
         return false;
     detectChange(v);
     if (designStep_ != DesignStep::kIdle) advanceDesign();
-    if (snapPending_) {
+    if (snapPending_ && designStep_ == DesignStep::kIdle) {
         for (auto& s : sections_) s.snap();
         outputGain_ = outputGainTarget_;
+        fadeIn_ = 1.0f;
         snapPending_ = false;
     }
     return true;
@@ -140,6 +176,11 @@ inline void BandFilter::countTinyOutput(float first, float* buf, int n) {
 }
 
 inline bool BandFilter::chainable(const BandFilter& other) const {
+    // A chained band's input is not seen on its own: bands with a correction, or about to get
+    // one, run alone and keep their input history.
+    if (designStep_ != DesignStep::kIdle || other.designStep_ != DesignStep::kIdle || correctionRunning() ||
+        other.correctionRunning())
+        return false;
     for (int i = 0; i < kSections; ++i) {
         const BiquadSection& a = sections_[i];
         const BiquadSection& b = other.sections_[i];
@@ -158,6 +199,7 @@ inline int BandFilter::chainSections(BiquadSection* out[kSections]) {
 }
 
 inline void BandFilter::finishChained(float firstOutput) {
+    historyFresh_ = 0;
     guardStates();
     countTinyOutput(firstOutput, nullptr, 0);
 }

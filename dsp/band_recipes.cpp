@@ -1,19 +1,170 @@
 #include "dsp/band_recipes.h"
 
 #include "dsp/band_kind.h"
+#include "dsp/band_mapping.h"
+#include "dsp/correction_lookup.h"
+
+#include <cmath>
 
 namespace {
 namespace P = SectionPrototype;
+namespace T = CorrectionTables;
+using CorrectionLookup::Bracket;
+using CorrectionLookup::Corners;
+using CorrectionLookup::onGrid;
 
 SectionDesign section(float f, float q, float gain, int prototype) { return {f, q, q, gain, prototype}; }
+
+// Takes a looked-up cell into the recipe: the correction's settings and the main section's
+// adjustments. `mirrored` is the low shelf read through the high-shelf tables with its gain reversed.
+void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false) {
+    r.correction.length = c.length;
+    r.correction.kernelPhase = c.kernelPhase;
+    r.correction.kernelLengthIndex = c.kernelLengthIndex < 0 ? 0
+                                     : c.kernelLengthIndex >= static_cast<int>(T::kKernelLengths.size())
+                                         ? static_cast<int>(T::kKernelLengths.size()) - 1
+                                         : c.kernelLengthIndex;
+    r.correction.flatTaps = c.flatTaps;
+    r.outputGainTarget = c.outputGain;
+    SectionDesign& m = r.main;
+    const float q2 = m.q2 > 0.0f ? m.q2 : m.q1;
+    m.frequency *= c.frequencyScale;
+    if (c.q1Scale > 0.0f) m.q1 *= c.q1Scale;
+    if (c.q2Scale > 0.0f) m.q2 = q2 * c.q2Scale;
+    m.gain += mirrored ? -c.gainOffset : c.gainOffset;
+    if (c.prototype == T::kIirOff) {
+        r.iirActive = false;
+    } else if (c.prototype != T::kKeepPrototype) {
+        m.prototype = c.prototype;
+        if (mirrored && (c.prototype == P::kHighShelfMid || c.prototype == P::kHighShelfCorner))
+            m.prototype = c.prototype + 2;  // the low shelf of the same kind
+    }
+}
+
+// A cell looked up over one frequency axis and optional Q and gain axes.
+template <size_t F, size_t Q>
+bool lookup(const T::Cell* table, const std::array<float, F>& frequencies, const std::array<float, Q>* qs,
+            bool gainAxis, float f, float q, float gain, float scale, T::Cell& out) {
+    if (table == nullptr) return false;
+    bool below = false;
+    Bracket b[3];
+    int size[3];
+    int axes = 0;
+    b[axes] = onGrid(frequencies, f, scale, &below);
+    size[axes++] = static_cast<int>(F);
+    if (below) return false;
+    if (qs != nullptr) {
+        b[axes] = onGrid(*qs, q, 1.0f);
+        size[axes++] = static_cast<int>(Q);
+    }
+    if (gainAxis) {
+        b[axes] = CorrectionLookup::onGainAxis(gain);
+        size[axes++] = T::kGainSteps;
+    }
+    out = CorrectionLookup::blend(CorrectionLookup::cellCorners(table, b, size, axes));
+    return true;
+}
+
+// First-order high-pass: the correction's own settings per frequency point, the adjustments from the
+// table set.
+void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
+    T::Cell c;
+    if (!lookup<16, 1>(t.highPass1, T::kHighPass1Frequencies, nullptr, false, f, 0, 0, scale, c)) return;
+    bool below = false;
+    const Bracket b = onGrid(T::kHighPass1Frequencies, f, scale, &below);
+    const int i = b.index, j = b.last ? b.index : b.index + 1;
+    const float u = b.fraction;
+    using namespace T::HighPass1;
+    const float length = (1.0f - u) * static_cast<float>(kLength[i]) + u * static_cast<float>(kLength[j]);
+    c.length = length > 0.0f ? static_cast<int>(length) : 0;
+    c.kernelPhase = (1.0f - u) * kKernelPhase[i] + u * kKernelPhase[j];
+    c.kernelLengthIndex = kKernelLengthIndex[i] > kKernelLengthIndex[j] ? kKernelLengthIndex[i] : kKernelLengthIndex[j];
+    c.flatTaps = (1.0f - u) * kFlatTaps[i] + u * kFlatTaps[j];
+    apply(r, c);
+}
+
+// First-order low-pass: where a cell carries a correction, the main section takes the absolute
+// values of the low-pass table before the cell's own adjustments.
+void lowPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
+    T::Cell c;
+    if (!lookup<24, 1>(t.lowPass1, T::kLowPassFrequencies, nullptr, false, f, 0, 0, scale, c)) return;
+    if (c.length > 0) {
+        const Bracket b = onGrid(T::kLowPassFrequencies, f, scale);
+        const int i = b.index, j = b.last ? b.index : b.index + 1;
+        const float u = b.fraction;
+        const auto at = [&](const std::array<float, 24>& e) { return (1.0f - u) * e[i] + u * e[j]; };
+        const float frequency = at(T::LowPass1::kFrequency) * scale, q1 = at(T::LowPass1::kQ1);
+        const float q2 = at(T::LowPass1::kQ2), gain = at(T::LowPass1::kGain);
+        if (frequency > 0.0f) r.main.frequency = frequency;
+        if (q1 > 0.0f) r.main.q1 = q1;
+        if (q2 > 0.0f) r.main.q2 = q2;
+        if (gain > -400.0f) r.main.gain = gain;
+    }
+    apply(r, c);
+}
+
+// The Air band: a reciprocal peak placed by the Air table of the rate, realised by the correction
+// alone (the main section is a pass-through).
+void air(BandRecipe& r, const T::Set& t, float gain, float fs) {
+    const T::AirTable& table = *t.air[airTableIndex(fs)];
+    const auto& axis = T::kAirGainAxis;
+    int i = 0;
+    float u = 0.0f;
+    if (gain >= axis[T::kAirPoints - 1]) {
+        i = T::kAirPoints - 1;
+    } else if (gain > axis[0]) {
+        while (i < T::kAirPoints - 2 && axis[i + 1] <= gain) ++i;
+        u = (gain - axis[i]) / (axis[i + 1] - axis[i]);
+    }
+    const T::AirPoint& a = table[i];
+    const T::AirPoint& b = table[i + 1 < T::kAirPoints ? i + 1 : i];
+    const auto mix = [u](float x, float y) { return (1.0f - u) * x + u * y; };
+    r.main = r.reference = section(mix(a.frequency, b.frequency), mix(a.q, b.q), mix(a.gain, b.gain), P::kPeakReciprocal);
+    r.iirActive = false;
+    const float length = mix(static_cast<float>(a.length), static_cast<float>(b.length));
+    r.correction.length = length > 0.0f ? static_cast<int>(length) : 0;
+    r.correction.kernelPhase = mix(a.kernelPhase, b.kernelPhase);
+    r.correction.kernelLengthIndex = T::kAirKernelLengthIndex;
+    r.correction.flatTaps = T::kAirFlatTaps;
+    r.outputGainTarget = mix(a.outputGain, b.outputGain);
+}
 }  // namespace
 
-BandRecipe runRecipe(int kind, float f, float q, float gain, float fs) {
+float bellKnobGain(float filterGainDb, float q) {
+    using namespace BellGainTable;
+    const auto c = BandMappingDetail::bracket(kQAxis, q);
+    const size_t j = static_cast<size_t>(c.index);
+    const auto row = [&](size_t g) { return (1.0f - c.fraction) * kFilterGainDb[g][j] + c.fraction * kFilterGainDb[g][j + 1]; };
+    if (!(filterGainDb > row(0))) return kGainAxis[0];
+    for (size_t g = 0; g + 1 < kGainAxis.size(); ++g) {
+        const float lo = row(g), hi = row(g + 1);
+        if (filterGainDb <= hi) return kGainAxis[g] + (kGainAxis[g + 1] - kGainAxis[g]) * (filterGainDb - lo) / (hi - lo);
+    }
+    return kGainAxis[kGainAxis.size() - 1];
+}
+
+int airTableIndex(float fs) {
+    int best = 0;
+    float bestDistance = 1e30f;
+    for (int i = 0; i < static_cast<int>(T::kAirRates.size()); ++i) {
+        const float d = std::fabs(std::log(fs / T::kAirRates[static_cast<size_t>(i)]));
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+BandRecipe runRecipe(int kind, float f, float q, float gain, float fs, const T::Set* tables) {
     BandRecipe r;
     r.main = section(f, q, gain, 0);
+    const float scale = fs / 44100.0f;
+    T::Cell c;
     switch (kind) {
     case BandKind::kHighPass6:
         r.main = r.reference = section(f, q, gain, P::kHighPass1);
+        if (tables != nullptr) highPass1(r, *tables, f, scale);
         break;
     case BandKind::kHighPass12:
         r.main = section(f, q, 0.0f, P::kHighPass2);
@@ -25,9 +176,12 @@ BandRecipe runRecipe(int kind, float f, float q, float gain, float fs) {
         break;
     case BandKind::kLowPass6:
         r.main = r.reference = section(f, q, gain, P::kLowPass1);
+        if (tables != nullptr) lowPass1(r, *tables, f, scale);
         break;
     case BandKind::kLowPass12:
         r.main = r.reference = section(f, q, gain, P::kLowPass2);
+        if (tables != nullptr && lookup(tables->lowPass2, T::kLowPassFrequencies, &T::kLowPass2Qs, false, f, q, 0, scale, c))
+            apply(r, c);
         break;
     case BandKind::kLowPass18:
         r.main = r.reference = section(f, q, gain, P::kLowPass2);
@@ -42,20 +196,32 @@ BandRecipe runRecipe(int kind, float f, float q, float gain, float fs) {
     case BandKind::kHighShelf:
     case BandKind::kHighShelfAlt:
         r.main = r.reference = section(f, q, gain, P::kHighShelfMid);
+        if (tables != nullptr && lookup(tables->shelf[kind == BandKind::kHighShelf ? 0 : 1], T::kShelfFrequencies,
+                                        &T::kShelfQs, true, f, q, gain, scale, c))
+            apply(r, c);
         break;
     case BandKind::kLowShelf:
     case BandKind::kLowShelfAlt:
+        // A low shelf is its gain times the high shelf of the reversed gain: it reads the high
+        // shelf's cells with the gain reversed and mirrors their adjustments.
         r.main = r.reference = section(f, q, gain, P::kLowShelfMid);
+        if (tables != nullptr && lookup(tables->shelf[kind == BandKind::kLowShelf ? 0 : 1], T::kShelfFrequencies,
+                                        &T::kShelfQs, true, f, q, -gain, scale, c))
+            apply(r, c, true);
         break;
     case BandKind::kBell:
-        if (f > kTopBellFrequency * (fs / 44100.0f)) {
-            // The Air band: no IIR filtering of its own; it acts through its correction alone,
-            // which has no taps yet, so the band is transparent.
+        if (f > kTopBellFrequency * scale) {
+            // The Air band: no IIR filtering of its own, it acts through its correction alone.
             r.main = r.reference = section(f, q, gain, P::kPeakReciprocal);
             r.iirActive = false;
+            if (tables != nullptr) air(r, *tables, gain, fs);
         } else {
             r.main = section(f, q, gain, P::kPeakNyquistSymmetric);
             r.reference = section(f, q, gain, P::kPeakReciprocal);
+            // A flat bell needs no correction.
+            if (tables != nullptr && gain != 0.0f &&
+                lookup(tables->bell, T::kBellFrequencies, &T::kBellQs, true, f, q, bellKnobGain(gain, q), scale, c))
+                apply(r, c);
         }
         break;
     default:

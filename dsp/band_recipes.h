@@ -1,7 +1,17 @@
-// Band recipes: how each band kind is built from up to three sections.
+// Band recipes: how each band kind is built from up to three sections, and where its correction FIR
+// comes from.
 #pragma once
 
+#include "dsp/correction_tables.h"
 #include "dsp/section_design.h"
+
+// How a band's correction FIR is designed (see BandFilter).
+struct CorrectionSettings {
+    int length = 0;  // taps; 0 = no correction
+    float kernelPhase = 0.5f;
+    int kernelLengthIndex = 0;
+    float flatTaps = 0.0f;
+};
 
 struct BandRecipe {
     SectionDesign main;
@@ -10,15 +20,24 @@ struct BandRecipe {
     SectionDesign third;
     bool useSecondSection = false;
     bool useThirdSection = false;
-    bool iirActive = true;        // false: the main section is a pass-through
-    int correctionLength = 0;     // taps of the correction FIR; 0 = none
+    bool iirActive = true;  // false: the main section is a pass-through
+    CorrectionSettings correction;
     float outputGainTarget = 1.0f;
 };
 
 // Fills the sections of band kind `kind` for frequency f (Hz), quality q and gain (dB) at sample
-// rate fs. Unknown kinds give a band of identity sections.
-BandRecipe runRecipe(int kind, float frequency, float q, float gain, float fs);
+// rate fs, with the correction looked up in `tables` (none when null). Unknown kinds give a band of
+// identity sections.
+BandRecipe runRecipe(int kind, float frequency, float q, float gain, float fs,
+                     const CorrectionTables::Set* tables = &CorrectionTables::builtIn());
 
 // Highest bell frequency designed as an ordinary bell at 44.1 kHz; above it (times fs / 44100) a
 // bell is the Air band.
 constexpr float kTopBellFrequency = 20000.0f;
+
+// The knob gain (dB, -15 to +15) that the bell gain compensation maps to filter gain `filterGainDb`
+// at quality q: the bell tables are laid out by the gain the user set.
+float bellKnobGain(float filterGainDb, float q);
+
+// Index of the Air table used at sample rate fs.
+int airTableIndex(float fs);

@@ -1,0 +1,35 @@
+// The high-frequency correction FIR: a short filter run beside a band's IIR sections whose taps are
+// the windowed difference between a reference response and the IIR's own impulse response. The
+// reference is the band's analog-style section run at four times the rate over a windowed-sinc
+// kernel and read back at every fourth sample, so that below half the rate the band follows the
+// analog model instead of the bilinear design. The design is split into steps that BandFilter runs
+// on successive sub-blocks.
+#pragma once
+
+#include "dsp/biquad.h"
+
+namespace CorrectionFir {
+
+// The interpolation kernel: a sinc with its zeros every fourth sample (cut-off at half the band's
+// rate), Blackman-windowed over `length` samples and centred on (length - 1) / 2 + 8 (phase - 0.5).
+void buildKernel(float* kernel, int length, float phase);
+
+// The reference section(s) run at four times the rate over the kernel followed by zeros, `count`
+// samples (at least the kernel's length).
+void referenceResponse(const float* kernel, int kernelLength, const BiquadCoefficients& reference,
+                       const BiquadCoefficients* secondReference, float* target, int count);
+
+// The first n samples of the impulse response of the main section (and the second one, if given).
+void impulseResponse(const BiquadCoefficients& main, const BiquadCoefficients* second, float* h, int n);
+
+// Taps c[n] = (target[(L - 1) / 2 + 4 n] - h[n]) window[n]: the first trunc(n flatTaps) at full
+// weight, the rest following the falling half of a Blackman window.
+void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out);
+
+// out[i] += sum over j < length of c[j] x[i - j], i = 0..n-1; x[-length + 1] must be readable.
+void accumulate(const float* c, int length, const float* x, float* out, int n);
+
+// Both tap sets: fresh[i] and old[i] get the FIR outputs of sets a and b.
+void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
+
+}  // namespace CorrectionFir

@@ -1,0 +1,50 @@
+#include "dsp/correction_lookup.h"
+
+namespace CorrectionLookup {
+using CorrectionTables::Cell;
+
+Cell blend(const Corners& corners) {
+    Cell out;
+    out.kernelPhase = out.flatTaps = out.outputGain = 0.0f;
+    out.frequencyScale = out.q1Scale = out.q2Scale = out.gainOffset = 0.0f;
+    float length = 0.0f, heaviest = -1.0f;
+    for (int i = 0; i < corners.count; ++i) {
+        const Cell& c = *corners.cell[i];
+        const float w = corners.weight[i];
+        length += w * static_cast<float>(c.length);
+        out.kernelPhase += w * c.kernelPhase;
+        out.flatTaps += w * c.flatTaps;
+        out.outputGain += w * c.outputGain;
+        out.frequencyScale += w * c.frequencyScale;
+        out.q1Scale += w * c.q1Scale;
+        out.q2Scale += w * c.q2Scale;
+        out.gainOffset += w * c.gainOffset;
+        if (c.kernelLengthIndex > out.kernelLengthIndex) out.kernelLengthIndex = c.kernelLengthIndex;
+        if (w > heaviest) {
+            heaviest = w;
+            out.prototype = c.prototype;
+        }
+    }
+    out.length = length > 0.0f ? static_cast<int>(length) : 0;
+    return out;
+}
+
+Corners cellCorners(const Cell* table, const Bracket* b, const int* size, int axes) {
+    Corners corners;
+    const int combinations = 1 << axes;
+    for (int m = 0; m < combinations; ++m) {
+        int index = 0;
+        float weight = 1.0f;
+        bool exists = true;
+        for (int a = 0; a < axes; ++a) {
+            const bool upper = (m >> (axes - 1 - a)) & 1;
+            if (upper && b[a].last) exists = false;
+            index = index * size[a] + b[a].index + (upper ? 1 : 0);
+            weight *= upper ? b[a].fraction : 1.0f - b[a].fraction;
+        }
+        if (exists) corners.add(table[index], weight);
+    }
+    return corners;
+}
+
+}  // namespace CorrectionLookup

@@ -13,6 +13,7 @@ void BandFilter::setSampleRate(float fs) {
     rateScale_ = fs / 44100.0f;
     glide_ = 1.0 - std::exp(-1.0 / (0.002 * static_cast<double>(fs)));
     designStep_ = DesignStep::kRecipe;
+    redesignPending_ = false;
 }
 
 void BandFilter::advanceDesign() {
@@ -65,7 +66,8 @@ void BandFilter::advanceDesign() {
         if (!snapPending_ && !correctionRunning() && historyFresh_ < length) break;
         installTaps();
         install();
-        designStep_ = DesignStep::kIdle;
+        designStep_ = redesignPending_ ? DesignStep::kRecipe : DesignStep::kIdle;
+        redesignPending_ = false;
         break;
     case DesignStep::kIdle:
         break;
@@ -79,6 +81,13 @@ void BandFilter::install() {
     sections_[1].setTarget(secondCoeffs_);
     sections_[2].setTarget(thirdCoeffs_);
     outputGainTarget_ = recipe_.outputGainTarget;
+    // A new or restarted band takes its first design at once.
+    if (snapPending_) {
+        for (auto& s : sections_) s.snap();
+        outputGain_ = outputGainTarget_;
+        fadeIn_ = 1.0f;
+        snapPending_ = false;
+    }
 }
 
 void BandFilter::installTaps() {

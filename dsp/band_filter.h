@@ -98,6 +98,7 @@ private:
     DesignStep designStep_ = DesignStep::kRecipe;
     bool iirActive_ = true;
     bool snapPending_ = true;
+    bool redesignPending_ = false;  // values changed while a correction was being designed
 
     BandRecipe recipe_;
     BiquadCoefficients designCoeffs_, secondCoeffs_, thirdCoeffs_;
@@ -132,7 +133,10 @@ inline void BandFilter::detectChange(const BandValues& v) {
     lastQ_ = v.q;
     lastGain_ = v.gain;
     kind_ = v.kind;
-    designStep_ = DesignStep::kRecipe;
+    // A correction under way is finished first, so that steady automation still gets designs
+    // installed; the newest values are designed next.
+    if (designStep_ == DesignStep::kIdle || designStep_ == DesignStep::kRecipe) designStep_ = DesignStep::kRecipe;
+    else redesignPending_ = true;
 }
 
 inline bool BandFilter::prepare(const BandValues& v) {

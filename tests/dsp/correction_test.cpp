@@ -1,0 +1,307 @@
+// The high-frequency correction: grid lookups, the design spread over sub-blocks, the cross-fade
+// between tap sets, the Air band, and the band's response with its correction.
+#include "dsp/band_kind.h"
+#include "dsp/band_mapping.h"
+#include "dsp/band_recipes.h"
+#include "dsp/correction_lookup.h"
+#include "dsp/eq_engine.h"
+#include "tools/response/band_response.h"
+#include "tools/response/measure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <new>
+#include <random>
+#include <vector>
+
+// Every allocation of the test program is counted, to show that designing and filtering allocate
+// nothing.
+namespace {
+std::atomic<long> allocations{0};
+}
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace {
+namespace T = CorrectionTables;
+constexpr float kAir = 300000.0f;
+
+// Tables in which every bell cell carries the same correction.
+struct UniformBell {
+    std::vector<T::Cell> bell = std::vector<T::Cell>(T::kBellCells);
+    T::Set set = T::builtIn();
+    explicit UniformBell(int length, int kernelIndex = 12, float flat = 0.6f) {
+        for (auto& c : bell) c.length = length, c.kernelLengthIndex = kernelIndex, c.flatTaps = flat;
+        set.bell = bell.data();
+    }
+};
+
+std::vector<float> noise(int n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> d(-0.5f, 0.5f);
+    std::vector<float> v(static_cast<size_t>(n));
+    for (float& x : v) x = d(rng);
+    return v;
+}
+
+// Runs n samples through a band in sub-blocks of `block`, with the values of `at(sample)`.
+template <class Values>
+std::vector<float> run(BandFilter& band, std::vector<float> x, int block, Values at) {
+    for (size_t i = 0; i < x.size(); i += static_cast<size_t>(block)) {
+        const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(block), x.size() - i));
+        band.process(x.data() + i, n, at(i));
+    }
+    return x;
+}
+}  // namespace
+
+TEST(CorrectionLookup, GridRules) {
+    using namespace CorrectionLookup;
+    // Frequencies scale with the rate; below the first point there is no correction; the last
+    // point is used alone.
+    bool below = false;
+    onGrid(T::kHighPass1Frequencies, 19.0f, 1.0f, &below);
+    EXPECT_TRUE(below);
+    const Bracket mid = onGrid(T::kHighPass1Frequencies, 2000.0f * 96000.0f / 44100.0f, 96000.0f / 44100.0f);
+    EXPECT_EQ(mid.index, 7);
+    EXPECT_NEAR(mid.fraction, 0.0f, 1e-5f);
+    EXPECT_TRUE(onGrid(T::kBellFrequencies, 25000.0f, 1.0f).last);
+    // The gain axis: 1 dB steps, clamped with fraction 0.
+    EXPECT_EQ(onGainAxis(-2.25f).index, 12);
+    EXPECT_FLOAT_EQ(onGainAxis(-2.25f).fraction, 0.75f);
+    EXPECT_EQ(onGainAxis(22.6f).index, 30);
+    EXPECT_EQ(onGainAxis(22.6f).fraction, 0.0f);
+    EXPECT_EQ(onGainAxis(-28.7f).index, 0);
+
+    // Blending: the length truncated, the kernel length the largest of every corner (even one of
+    // weight 0), the prototype from the heaviest corner.
+    T::Cell a, b;
+    a.length = 10, a.kernelLengthIndex = 3, a.kernelPhase = 0.4f, a.prototype = 10;
+    b.length = 13, b.kernelLengthIndex = 9, b.kernelPhase = 0.6f, b.prototype = 1;
+    Corners c;
+    c.add(a, 0.75f);
+    c.add(b, 0.25f);
+    const T::Cell mix = blend(c);
+    EXPECT_EQ(mix.length, 10);
+    EXPECT_EQ(mix.kernelLengthIndex, 9);
+    EXPECT_FLOAT_EQ(mix.kernelPhase, 0.45f);
+    EXPECT_EQ(mix.prototype, 10);
+    Corners edge;
+    edge.add(a, 1.0f);
+    edge.add(b, 0.0f);
+    EXPECT_EQ(blend(edge).kernelLengthIndex, 9);
+}
+
+TEST(CorrectionLookup, BellsAreLookedUpByTheGainTheUserSet) {
+    // The compensated gain runs from -28.7 to +22.6 dB; the tables' gain axis is the knob's.
+    for (float q : {0.1f, 1.0f, 3.0f, 7.0f})
+        for (float knob : {-15.0f, -6.5f, -1.0f, 0.5f, 4.0f, 15.0f})
+            EXPECT_NEAR(bellKnobGain(bellGainForQ(knob, q), q), knob, 1e-3f) << q << " " << knob;
+    EXPECT_EQ(bellKnobGain(40.0f, 1.0f), 15.0f);
+}
+
+TEST(CorrectionLookup, FirstOrderHighPassAndGridScaling) {
+    // Up to 500 Hz (times the rate scale) no correction; at 2000 Hz five taps on an 81-tap kernel.
+    for (float fs : {44100.0f, 96000.0f}) {
+        const float scale = fs / 44100.0f;
+        EXPECT_EQ(runRecipe(BandKind::kHighPass6, 500.0f * scale, 0.7f, 0.0f, fs).correction.length, 0) << fs;
+        const BandRecipe r = runRecipe(BandKind::kHighPass6, 2000.0f * scale, 0.7f, 0.0f, fs);
+        EXPECT_EQ(r.correction.length, 5) << fs;
+        EXPECT_EQ(r.correction.kernelLengthIndex, 8) << fs;
+        EXPECT_NEAR(r.correction.kernelPhase, 0.483f, 1e-4f) << fs;
+    }
+    // 1000 Hz at 96 kHz lies below 500 Hz on the 44.1 kHz grid.
+    EXPECT_EQ(runRecipe(BandKind::kHighPass6, 1000.0f, 0.7f, 0.0f, 96000.0f).correction.length, 0);
+    EXPECT_EQ(runRecipe(BandKind::kHighPass6, 1000.0f, 0.7f, 0.0f, 44100.0f).correction.length, 2);
+}
+
+TEST(CorrectionDesign, BelowTheCorrectionRangeTheDesignIsDoneInOneStep) {
+    BandFilter band;
+    band.prepare({400.0f, 0.0f, 0.7f, BandKind::kHighPass6});
+    EXPECT_EQ(band.designStep(), DesignStep::kIdle);
+    EXPECT_EQ(band.correctionInUse(), 0);
+}
+
+TEST(CorrectionDesign, StepsAreSpreadOverSubBlocksAndAllocateNothing) {
+    BandFilter band;
+    float buf[44] = {};
+    band.process(buf, 44, {kAir, 5.0f, 0.0f, BandKind::kBell});  // first design: taken at once
+    for (int i = 0; i < 4; ++i) band.process(buf, 44, {kAir, 5.0f, 0.0f, BandKind::kBell});
+    ASSERT_GT(band.correctionInUse(), 0);
+
+    const long before = allocations.load();
+    // A new gain: recipe and kernel, then the responses, then window and taps; the previous set
+    // has long faded in, so no wait.
+    const BandValues next{kAir, 7.0f, 0.0f, BandKind::kBell};
+    const float* oldTaps = band.taps();
+    band.process(buf, 44, next);
+    EXPECT_EQ(band.designStep(), DesignStep::kResponses);
+    band.process(buf, 44, next);
+    EXPECT_EQ(band.designStep(), DesignStep::kInstall);
+    EXPECT_EQ(band.taps(), oldTaps);
+    band.process(buf, 44, next);
+    EXPECT_EQ(band.designStep(), DesignStep::kIdle);
+    EXPECT_NE(band.taps(), oldTaps);
+    EXPECT_LT(band.fadeIn(), 0.5f);
+
+    // Another change while the new set still fades in waits in state 4.
+    const BandValues third{kAir, 9.0f, 0.0f, BandKind::kBell};
+    band.process(buf, 44, third);
+    band.process(buf, 44, third);
+    EXPECT_EQ(band.designStep(), DesignStep::kWaitFade);
+    int blocks = 0;
+    while (band.designStep() != DesignStep::kIdle && blocks < 100) {
+        band.process(buf, 44, third);
+        ++blocks;
+    }
+    EXPECT_GT(blocks, 3);
+    EXPECT_LT(blocks, 30);
+    EXPECT_EQ(allocations.load(), before);
+}
+
+TEST(CorrectionDesign, ACorrectionGoneAndBackDoesNotWaitForever) {
+    // A first-order high-pass swept across the edge of its correction range: N -> 0 -> N.
+    BandFilter band;
+    float buf[44] = {};
+    for (float f : {2000.0f, 300.0f, 2000.0f, 300.0f, 4000.0f}) {
+        int blocks = 0;
+        do {
+            band.process(buf, 44, {f, 0.0f, 0.7f, BandKind::kHighPass6});
+        } while (band.designStep() != DesignStep::kIdle && ++blocks < 60);
+        EXPECT_LT(blocks, 30) << f;
+    }
+    // The last design installed its taps.
+    EXPECT_EQ(band.correctionInUse(), 10);
+}
+
+TEST(AirBand, AtZeroDbItIsBitTransparent) {
+    for (float fs : {44100.0f, 48000.0f, 88200.0f, 96000.0f}) {
+        EqEngine e;
+        e.setSampleRate(fs);
+        e.setBandKind(-1, 7, BandKind::kBell);
+        e.setBandValues(-1, 7, kAir, 0.0f, 0.0f);
+        e.setBandOn(-1, 7, true);
+        const std::vector<float> in = noise(8820, 3);
+        std::vector<float> outL(in.size()), outR(in.size());
+        Measure::processBlock(e, in.data(), in.data(), outL.data(), outR.data(), static_cast<int>(in.size()));
+        EXPECT_EQ(outL, in) << fs;
+        EXPECT_EQ(e.band(0, 7).correctionInUse(), 0) << fs;
+    }
+    // Leaving 0 dB it acts, coming back it is transparent again once the old set has faded out.
+    BandFilter band;
+    auto x = noise(44 * 60, 5);
+    run(band, x, 44, [](size_t) { return BandValues{kAir, 6.0f, 0.0f, BandKind::kBell}; });
+    EXPECT_GT(band.correctionInUse(), 0);
+    const auto y = run(band, x, 44, [](size_t) { return BandValues{kAir, 0.0f, 0.0f, BandKind::kBell}; });
+    EXPECT_FALSE(band.correctionRunning());
+    EXPECT_TRUE(std::equal(y.end() - 440, y.end(), x.end() - 440));
+}
+
+TEST(AirBand, SoundsAlikeAtEveryRate) {
+    // Below 20 kHz the Air band at 48, 88.2 and 96 kHz follows the 44.1 kHz one.
+    for (float gain : {-10.0f, 5.0f, 10.0f}) {
+        BandFilter base;
+        BandResponse::design(base, {kAir, gain, 0.0f, BandKind::kBell});
+        for (float fs : {48000.0f, 88200.0f, 96000.0f}) {
+            BandFilter band;
+            band.setSampleRate(fs);
+            BandResponse::design(band, {kAir, gain, 0.0f, BandKind::kBell});
+            double worst = 0.0;
+            for (double f : Measure::logSpaced(20.0, 20000.0, 60))
+                worst = std::max(worst, std::fabs(BandResponse::magnitudeDb(band, f) - BandResponse::magnitudeDb(base, f)));
+            EXPECT_LT(worst, 2.0) << gain << " dB at " << fs;
+        }
+    }
+}
+
+TEST(CorrectionResponse, TheMeasuredBandIsTheComputedOne) {
+    // The engine's impulse response against the response computed from the band's coefficients
+    // and taps (what the fidelity report and the optimiser read).
+    const Measure::Band air{7, BandKind::kBell, kAir, 8.0f, 0.0f};
+    const auto h = Measure::impulseResponse(44100.0f, {air}, 4096);
+    BandFilter band;
+    BandResponse::design(band, {kAir, 8.0f, 0.0f, BandKind::kBell});
+    for (double f : {100.0, 3000.0, 12000.0, 19000.0})
+        EXPECT_NEAR(Measure::magnitudeDb(h, f, 44100.0), BandResponse::magnitudeDb(band, f), 0.01) << f;
+    // No latency: the Air band's impulse response is largest at its first sample.
+    const auto peak = std::max_element(h.begin(), h.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+    EXPECT_EQ(peak - h.begin(), 0);
+}
+
+TEST(CorrectionResponse, ACorrectedBellKeepsTheAnalogGroupDelay) {
+    // A bell at 15 kHz with a correction: the group delay stays that of the analog model within a
+    // fraction of a sample where the bell acts.
+    const UniformBell tables(24);
+    BandFilter band;
+    band.setCorrectionTables(&tables.set);
+    const float f0 = 15000.0f, q = 1.0f, gain = 9.0f;
+    BandResponse::design(band, {f0, gain, q, BandKind::kBell});
+    ASSERT_EQ(band.correctionInUse(), 24);
+    const double G = std::pow(10.0, gain / 20.0);
+    const auto analogPhase = [&](double f) {
+        const std::complex<double> s(0.0, f / f0);
+        return std::arg((s * s + G / q * s + 1.0) / (s * s + 1.0 / q * s + 1.0));
+    };
+    for (double f : {5000.0, 10000.0, 14000.0}) {
+        const double df = 10.0, w = 2.0 * 3.14159265358979323846 / 44100.0;
+        const double band1 = std::arg(BandResponse::at(band, f + df)), band0 = std::arg(BandResponse::at(band, f - df));
+        const double delayBand = -(band1 - band0) / (2 * df * w);
+        const double delayAnalog = -(analogPhase(f + df) - analogPhase(f - df)) / (2 * df * w);
+        EXPECT_NEAR(delayBand, delayAnalog, 0.25) << f;
+    }
+}
+
+// The largest second difference of the band's contribution (output minus input): a step shows as a
+// spike, while a 200 Hz sine of amplitude a curves by at most a (2 pi 200 / 44100)^2 = 0.0008 a.
+namespace {
+float largestKink(const std::vector<float>& y, const std::vector<float>& x) {
+    float worst = 0.0f;
+    for (size_t i = 2000; i < y.size(); ++i) {
+        const float d0 = y[i] - x[i], d1 = y[i - 1] - x[i - 1], d2 = y[i - 2] - x[i - 2];
+        worst = std::max(worst, std::fabs(d0 - 2.0f * d1 + d2));
+    }
+    return worst;
+}
+
+}  // namespace
+
+TEST(CorrectionCrossFade, AutomationAcrossCellsMakesNoClick) {
+    // A slow sine through a bell at 14 kHz whose gain sweeps across every gain cell, new tap sets
+    // following each other (each cell places its kernel differently): the band's contribution
+    // moves smoothly.
+    UniformBell tables(24);
+    for (size_t i = 0; i < tables.bell.size(); ++i) tables.bell[i].kernelPhase = 0.45f + 0.1f * static_cast<float>(i % 31) / 30.0f;
+    BandFilter band;
+    band.setCorrectionTables(&tables.set);
+    const int n = 44100;
+    std::vector<float> x(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) x[static_cast<size_t>(i)] = 0.5f * static_cast<float>(std::sin(2 * 3.14159265358979 * 200.0 * i / 44100.0));
+    const auto gainAt = [&](size_t i) { return -15.0f + 30.0f * static_cast<float>(i) / n; };
+    const auto y = run(band, x, 32, [&](size_t i) {
+        return BandValues{14000.0f, bellGainForQ(gainAt(i), 1.0f), 1.0f, BandKind::kBell};
+    });
+    EXPECT_GT(band.correctionInUse(), 0);
+    EXPECT_LT(largestKink(y, x), 0.001f);
+
+    // The Air band swept through 0 dB (a correction dropped and taken up again) likewise.
+    BandFilter air;
+    const auto z = run(air, x, 44, [&](size_t i) { return BandValues{kAir, gainAt(i) / 3.0f, 0.0f, BandKind::kBell}; });
+    EXPECT_LT(largestKink(z, x), 0.001f);
+}

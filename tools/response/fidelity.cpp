@@ -1,0 +1,210 @@
+// Fidelity report: for every band kind, the largest deviation of the band's magnitude response
+// (main IIR plus correction, designed by the same code as on the audio thread) from its analog model
+// over a dense grid of knob settings, including settings between the correction tables' cells, at
+// 44.1, 48, 88.2 and 96 kHz; beside it the same figure for the plain bilinear design.
+//
+//   tovin_fidelity [--short] [--check bounds.txt] [--record]
+//
+// --short uses a coarse grid (for CI); --check compares each corrected figure with the bound
+// recorded for it in the file (lines "<figure> <rate> <bound dB>") and fails when one is exceeded;
+// --record prints such lines for the current figures (with a small margin) instead of the report.
+#include "dsp/band_kind.h"
+#include "dsp/band_mapping.h"
+#include "dsp/band_recipes.h"
+#include "tools/response/analog_model.h"
+#include "tools/response/band_response.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float kRates[] = {44100.0f, 48000.0f, 88200.0f, 96000.0f};
+
+std::vector<double> logSpaced(double lo, double hi, int count) {
+    std::vector<double> f(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) f[static_cast<size_t>(i)] = lo * std::pow(hi / lo, count > 1 ? i / double(count - 1) : 0.0);
+    return f;
+}
+
+std::vector<double> linSpaced(double lo, double hi, int count) {
+    std::vector<double> v(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) v[static_cast<size_t>(i)] = count > 1 ? lo + (hi - lo) * i / (count - 1) : lo;
+    return v;
+}
+
+struct Figure {
+    double corrected = 0.0, bilinear = 0.0;
+    std::string where;  // the corrected figure's worst setting
+};
+
+// One band setting measured with and without correction; `floorDb` skips points where the analog
+// response lies below it (pass filters).
+struct Probe {
+    float fs;
+    std::vector<double> points;
+    double deviation(int kind, float f, float q, float gain, bool correct, double upTo, double floorDb) const {
+        BandFilter band;
+        band.setSampleRate(fs);
+        band.setCorrectionEnabled(correct);
+        BandResponse::design(band, {f, gain, q, kind});
+        double worst = 0.0;
+        for (double x : points) {
+            if (x > upTo) break;
+            const double analog = AnalogModel::magnitudeDb(kind, f, q, gain, x);
+            if (analog < floorDb) continue;
+            worst = std::max(worst, std::fabs(BandResponse::magnitudeDb(band, x) - analog));
+        }
+        return worst;
+    }
+};
+
+void note(Figure& fig, const Probe& p, int kind, float f, float q, float gain, double upTo, double floorDb = -1e9) {
+    const double c = p.deviation(kind, f, q, gain, true, upTo, floorDb);
+    const double b = p.deviation(kind, f, q, gain, false, upTo, floorDb);
+    if (c > fig.corrected) {
+        fig.corrected = c;
+        char text[96];
+        std::snprintf(text, sizeof text, "%.0f Hz Q %.2f %+.2f dB", f, q, gain);
+        fig.where = text;
+    }
+    fig.bilinear = std::max(fig.bilinear, b);
+}
+
+// The Air band's response below 20 kHz against the same knob gain at 44.1 kHz.
+double airDifference(float fs, float gain, const std::vector<double>& points) {
+    BandFilter here, base;
+    here.setSampleRate(fs);
+    base.setSampleRate(44100.0f);
+    BandResponse::design(here, {300000.0f, gain, 0.0f, BandKind::kBell});
+    BandResponse::design(base, {300000.0f, gain, 0.0f, BandKind::kBell});
+    double worst = 0.0;
+    for (double x : points)
+        if (x <= 20000.0) worst = std::max(worst, std::fabs(BandResponse::magnitudeDb(here, x) - BandResponse::magnitudeDb(base, x)));
+    return worst;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool brief = false, record = false;
+    std::string boundsFile;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--short") brief = true;
+        else if (a == "--record") record = true;
+        else if (a == "--check" && i + 1 < argc) boundsFile = argv[++i];
+        else {
+            std::fprintf(stderr, "usage: tovin_fidelity [--short] [--check bounds.txt] [--record]\n");
+            return 2;
+        }
+    }
+
+    const int nf = brief ? 13 : 61;
+    const std::vector<double> bellQs = brief ? std::vector<double>{0.1, 0.35, 1, 1.7, 3, 7}
+                                             : std::vector<double>{0.1, 0.15, 0.2, 0.3, 0.42, 0.5, 0.7, 0.85, 1, 1.2,
+                                                                   1.4, 1.7, 2, 2.5, 3, 4, 5, 6, 7};
+    const std::vector<double> shelfQs = brief ? std::vector<double>{0.3, 0.6, 1.2, 2}
+                                              : std::vector<double>{0.3, 0.4, 0.52, 0.6, 0.7, 0.85, 1, 1.2, 1.4, 1.7, 2};
+    const std::vector<double> gains = linSpaced(-15, 15, brief ? 11 : 21);
+
+    // figure -> per rate
+    std::map<std::string, std::vector<Figure>> figures;
+    const char* order[] = {"bell_6db",   "bell_15db_q2", "bell_q3_boost_hf", "bell_all",   "shelf_10k",
+                           "shelf_20k",  "lowpass6",     "lowpass12",        "highpass6",  "air_vs_44k"};
+    for (const char* name : order) figures[name].resize(std::size(kRates));
+
+    for (size_t r = 0; r < std::size(kRates); ++r) {
+        const float fs = kRates[r];
+        Probe p{fs, logSpaced(20.0, std::min(20000.0, 0.45 * fs), 300)};
+        const double top = p.points.back();
+        for (double f : logSpaced(20.0, 20000.0, nf)) {
+            for (double q : bellQs)
+                for (double knob : gains) {
+                    const float gain = bellGainForQ(static_cast<float>(knob), static_cast<float>(q));
+                    note(figures["bell_all"][r], p, BandKind::kBell, static_cast<float>(f), static_cast<float>(q), gain, top);
+                    if (std::fabs(knob) <= 6.0) note(figures["bell_6db"][r], p, BandKind::kBell, f, q, gain, top);
+                    if (q <= 2.0) note(figures["bell_15db_q2"][r], p, BandKind::kBell, f, q, gain, top);
+                }
+            for (double q : shelfQs)
+                for (double gain : gains)
+                    for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt}) {
+                        note(figures["shelf_10k"][r], p, kind, f, q, gain, 10000.0);
+                        note(figures["shelf_20k"][r], p, kind, f, q, gain, top);
+                    }
+            note(figures["lowpass6"][r], p, BandKind::kLowPass6, f, 0.7f, 0.0f, top, -24.0);
+            note(figures["highpass6"][r], p, BandKind::kHighPass6, f, 0.7f, 0.0f, top, -24.0);
+            for (double v : linSpaced(0.0, 1.0, brief ? 3 : 9))
+                note(figures["lowpass12"][r], p, BandKind::kLowPass12, f, passBandQLowPass(v, f), 0.0f, top, -24.0);
+        }
+        for (double f : logSpaced(12000.0, 18000.0, brief ? 4 : 13))
+            for (double q : {3.0, 4.0, 5.0, 7.0})
+                note(figures["bell_q3_boost_hf"][r], p, BandKind::kBell, f, q, bellGainForQ(15.0f, static_cast<float>(q)), top);
+        Figure& a = figures["air_vs_44k"][r];
+        for (double knob : linSpaced(-15, 15, brief ? 13 : 61)) a.corrected = std::max(a.corrected, airDifference(fs, knob, p.points));
+    }
+
+    // Air at 0 dB: its taps.
+    double airTaps = 0.0;
+    for (float fs : kRates) {
+        BandFilter air;
+        air.setSampleRate(fs);
+        BandResponse::design(air, {300000.0f, 0.0f, 0.0f, BandKind::kBell});
+        for (int k = 0; k < air.correctionInUse(); ++k) airTaps = std::max(airTaps, static_cast<double>(std::fabs(air.taps()[k])));
+    }
+
+    if (record) {
+        for (const char* name : order)
+            for (size_t r = 0; r < std::size(kRates); ++r)
+                std::printf("%s %.0f %.3f\n", name, kRates[r], figures[name][r].corrected * 1.05 + 0.005);
+        return 0;
+    }
+
+    std::printf("Largest deviation from the analog model, dB (corrected / plain bilinear), 20 Hz to min(20 kHz, 0.45 fs)%s\n",
+                brief ? ", short grid" : "");
+    std::printf("%-18s", "figure");
+    for (float fs : kRates) std::printf(" %17.1f", fs / 1000.0f);
+    std::printf("   worst setting at 44.1 kHz\n");
+    for (const char* name : order) {
+        std::printf("%-18s", name);
+        for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f", f.corrected, f.bilinear);
+        std::printf("   %s\n", figures[name][0].where.c_str());
+    }
+    std::printf("air at 0 dB: largest tap %.3g (transparent when 0)\n", airTaps);
+
+    int failures = 0;
+    if (!boundsFile.empty()) {
+        std::ifstream in(boundsFile);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", boundsFile.c_str());
+            return 2;
+        }
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            std::istringstream s(line);
+            std::string name;
+            double rate = 0, bound = 0;
+            if (!(s >> name >> rate >> bound) || figures.count(name) == 0) continue;
+            for (size_t r = 0; r < std::size(kRates); ++r)
+                if (std::fabs(kRates[r] - rate) < 1.0 && figures[name][r].corrected > bound) {
+                    std::printf("REGRESSION %s at %.0f Hz: %.3f dB > bound %.3f dB\n", name.c_str(), rate,
+                                figures[name][r].corrected, bound);
+                    ++failures;
+                }
+        }
+        if (airTaps > 0.0) {
+            std::printf("REGRESSION: the Air band at 0 dB has non-zero taps\n");
+            ++failures;
+        }
+        std::printf(failures ? "%d figures regressed\n" : "all figures within their bounds\n", failures);
+    }
+    return failures ? 1 : 0;
+}

@@ -9,6 +9,9 @@ elseif(TOVIN_SANITIZER)
 endif()
 
 if(_tovin_sanitize_flags)
+  # Code that must step aside for the sanitizer runtime (e.g. tests that replace operator new to count
+  # allocations) tests TOVIN_SANITIZED.
+  add_compile_definitions(TOVIN_SANITIZED=1)
   add_compile_options(${_tovin_sanitize_flags} -g)
   add_link_options(${_tovin_sanitize_flags})
 endif()

@@ -43,9 +43,8 @@ void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false) {
 
 // A cell looked up over one frequency axis and optional Q and gain axes.
 template <size_t F, size_t Q>
-bool lookup(const T::Cell* table, const std::array<float, F>& frequencies, const std::array<float, Q>* qs,
+bool lookup(const T::Table& table, const std::array<float, F>& frequencies, const std::array<float, Q>* qs,
             bool gainAxis, float f, float q, float gain, float scale, T::Cell& out) {
-    if (table == nullptr) return false;
     bool below = false;
     Bracket b[3];
     int size[3];
@@ -83,12 +82,12 @@ void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     apply(r, c);
 }
 
-// First-order low-pass: where a cell carries a correction, the main section takes the absolute
-// values of the low-pass table before the cell's own adjustments.
+// First-order low-pass: where a cell carries a correction and replaces the section by a shelf, the
+// shelf takes the absolute values of the low-pass table before the cell's own adjustments.
 void lowPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     T::Cell c;
     if (!lookup<24, 1>(t.lowPass1, T::kLowPassFrequencies, nullptr, false, f, 0, 0, scale, c)) return;
-    if (c.length > 0) {
+    if (c.length > 0 && c.prototype >= P::kHighShelfMid && c.prototype <= P::kLowShelfCorner) {
         const Bracket b = onGrid(T::kLowPassFrequencies, f, scale);
         const int i = b.index, j = b.last ? b.index : b.index + 1;
         const float u = b.fraction;

@@ -29,7 +29,7 @@ Cell blend(const Corners& corners) {
     return out;
 }
 
-Corners cellCorners(const Cell* table, const Bracket* b, const int* size, int axes) {
+Corners cellCorners(const CorrectionTables::Table& table, const Bracket* b, const int* size, int axes) {
     Corners corners;
     const int combinations = 1 << axes;
     for (int m = 0; m < combinations; ++m) {
@@ -42,7 +42,7 @@ Corners cellCorners(const Cell* table, const Bracket* b, const int* size, int ax
             index = index * size[a] + b[a].index + (upper ? 1 : 0);
             weight *= upper ? b[a].fraction : 1.0f - b[a].fraction;
         }
-        if (exists) corners.add(table[index], weight);
+        if (exists) corners.add(table.at(index), weight);
     }
     return corners;
 }

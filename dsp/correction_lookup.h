@@ -51,6 +51,6 @@ CorrectionTables::Cell blend(const Corners& corners);
 
 // The corners of a cell over up to three axes, b[a] for axis a with `size[a]` points; the table is
 // stored flat, the last axis fastest.
-Corners cellCorners(const CorrectionTables::Cell* table, const Bracket* b, const int* size, int axes);
+Corners cellCorners(const CorrectionTables::Table& table, const Bracket* b, const int* size, int axes);
 
 }  // namespace CorrectionLookup

@@ -6,28 +6,32 @@
 
 namespace CorrectionTables {
 namespace {
-// The generated tables list only the cells that differ from the neutral cell.
-template <int N, std::size_t M>
-constexpr std::array<Cell, N> expand(const std::array<Generated::Entry, M>& entries) {
-    std::array<Cell, N> cells{};
-    for (const Generated::Entry& e : entries) cells[static_cast<std::size_t>(e.index)] = e.cell;
-    return cells;
+constexpr Cell kNeutral{};
+
+template <std::size_t M>
+constexpr Table sparse(const std::array<Entry, M>& entries) {
+    return {nullptr, entries.data(), static_cast<int>(M)};
 }
 
-constexpr auto kBell = expand<kBellCells>(Generated::kBell);
-constexpr auto kShelf = expand<kShelfCells>(Generated::kShelf);
-constexpr auto kShelfAlt = expand<kShelfCells>(Generated::kShelfAlt);
-constexpr auto kLowPass2 = expand<kLowPass2Cells>(Generated::kLowPass2);
-constexpr auto kLowPass1 = expand<24>(Generated::kLowPass1);
-constexpr auto kHighPass1 = expand<16>(Generated::kHighPass1);
-
-constexpr Set kBuiltIn{kBell.data(),
-                       {kShelf.data(), kShelfAlt.data()},
-                       kLowPass2.data(),
-                       kLowPass1.data(),
-                       kHighPass1.data(),
+constexpr Set kBuiltIn{sparse(Generated::kBell),
+                       {sparse(Generated::kShelf), sparse(Generated::kShelfAlt)},
+                       sparse(Generated::kLowPass2),
+                       sparse(Generated::kLowPass1),
+                       sparse(Generated::kHighPass1),
                        {&kAir44, &Generated::kAir48, &Generated::kAir88, &Generated::kAir96}};
 }  // namespace
+
+const Cell& Table::at(int index) const {
+    if (dense != nullptr) return dense[index];
+    // The listed cells are sorted by index.
+    int lo = 0, hi = sparseCount;
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (sparse[mid].index < index) lo = mid + 1;
+        else hi = mid;
+    }
+    return lo < sparseCount && sparse[lo].index == index ? sparse[lo].cell : kNeutral;
+}
 
 const Set& builtIn() { return kBuiltIn; }
 

@@ -110,14 +110,27 @@ constexpr float kAirFlatTaps = 0.8f;
 // Rates that have an Air table of their own; other rates use the nearest.
 constexpr std::array<float, 4> kAirRates{44100, 48000, 88200, 96000};
 
+// A table of cells: either every cell in order (a working copy), or only the cells that differ from
+// the neutral cell, sorted by index (the compiled tables).
+struct Entry {
+    int index;
+    Cell cell;
+};
+struct Table {
+    const Cell* dense = nullptr;
+    const Entry* sparse = nullptr;
+    int sparseCount = 0;
+    const Cell& at(int index) const;
+};
+
 // The tables the optimiser fills (see tools/correction_optimiser), one set per build.
 struct Set {
-    const Cell* bell;               // 21 x 12 x 31
-    const Cell* shelf[2];           // 21 x 6 x 31 each: kinds 10/11 and 12/13
-    const Cell* lowPass2;           // 24 x 15
-    const Cell* lowPass1;           // 24 (the absolute main-section values above apply where length > 0)
-    const Cell* highPass1;          // 16: prototype and main-section adjustments only
-    const AirTable* air[4];         // by kAirRates
+    Table bell;                 // 21 x 12 x 31
+    Table shelf[2];             // 21 x 6 x 31 each: kinds 10/11 and 12/13
+    Table lowPass2;             // 24 x 15
+    Table lowPass1;             // 24 (the absolute main-section values above apply where length > 0)
+    Table highPass1;            // 16: prototype and main-section adjustments only
+    const AirTable* air[4];     // by kAirRates
 };
 
 // The compiled tables.

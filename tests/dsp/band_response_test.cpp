@@ -30,7 +30,9 @@ TEST(BandResponse, EveryKindFollowsItsAnalogModelAtLowFrequency) {
         // The first-order high-pass is designed directly in z; its pass band sits about
         // 1.5 pi f / fs below unity (0.19 dB at 200 Hz).
         {BandKind::kHighPass6, 0, 0.7f, 0.2},  {BandKind::kHighPass12, 0, 0.7f, 0.01},
-        {BandKind::kHighPass24, 0, 2.0f, 0.02}, {BandKind::kLowPass6, 0, 0.7f, 0.01},
+        // The corrected first-order low-pass spreads its error over the whole band (0.04 dB) instead
+        // of leaving 0.15 dB at the top.
+        {BandKind::kHighPass24, 0, 2.0f, 0.02}, {BandKind::kLowPass6, 0, 0.7f, 0.05},
         {BandKind::kLowPass12, 0, 1.5f, 0.03},  {BandKind::kLowPass18, 0, 0.7f, 0.04},
         {BandKind::kLowPass24, 0, 0.7f, 0.05},  {BandKind::kHighShelf, 9, 0.7f, 0.01},
         {BandKind::kHighShelfAlt, -9, 1.0f, 0.01}, {BandKind::kLowShelf, -12, 0.7f, 0.01},

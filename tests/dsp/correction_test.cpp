@@ -49,7 +49,7 @@ struct UniformBell {
     T::Set set = T::builtIn();
     explicit UniformBell(int length, int kernelIndex = 12, float flat = 0.6f) {
         for (auto& c : bell) c.length = length, c.kernelLengthIndex = kernelIndex, c.flatTaps = flat;
-        set.bell = bell.data();
+        set.bell = T::Table{bell.data()};
     }
 };
 

@@ -15,8 +15,12 @@
 // Every finished cell is appended to the state file, so a run can stop at any time and resume; the
 // header is written from the state file:
 //
-//   tovin_correction_optimiser --state tables.state [--tables bell,shelf,air] [--threads 1]
-//                              [--seconds 3600] [--emit dsp/correction_tables_generated.h]
+//   tovin_correction_optimiser --state tables.state [--tables bell,shelf,air,lowpass2,lowpass1,highpass1]
+//                              [--threads 1] [--seconds 3600] [--budget 300]
+//                              [--polish bell|shelf [--polish-from 5000]]
+//                              [--emit dsp/correction_tables_generated.h]
+//
+// --polish runs the second pass (see polishLine) over the finished cells from the given frequency up.
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
 #include "dsp/band_recipes.h"
@@ -55,13 +59,15 @@ struct Tables {
     T::AirTable air[4] = {T::kAir44, T::kAir44, T::kAir44, T::kAir44};
 
     T::Set set() const {
-        return {bell.data(), {shelf.data(), shelf.data()}, lowPass2.data(), lowPass1.data(), highPass1.data(),
-                {&air[0], &air[1], &air[2], &air[3]}};
+        return {{bell.data()}, {{shelf.data()}, {shelf.data()}}, {lowPass2.data()}, {lowPass1.data()},
+                {highPass1.data()}, {&air[0], &air[1], &air[2], &air[3]}};
     }
     std::vector<Cell>* table(const std::string& name) {
         if (name == "bell") return &bell;
         if (name == "shelf") return &shelf;
         if (name == "lowpass2") return &lowPass2;
+        if (name == "lowpass1") return &lowPass1;
+        if (name == "highpass1") return &highPass1;
         return nullptr;
     }
 };
@@ -245,30 +251,51 @@ struct Line {
     int qi, gi;
 };
 
+// The axes of a table and the band kind measured on it.
+struct Shape {
+    int kind;
+    const float* frequencies;
+    int frequencyCount;
+    const float* qs;  // null: no Q axis (the band is measured at Q 0.7)
+    int qCount;
+    bool gainAxis;
+    double floorDb;  // pass filters: only where the analog response lies above
+};
+
+Shape shapeOf(const std::string& table) {
+    if (table == "bell") return {BandKind::kBell, T::kBellFrequencies.data(), 21, T::kBellQs.data(), 12, true, -1e9};
+    if (table == "shelf") return {BandKind::kHighShelf, T::kShelfFrequencies.data(), 21, T::kShelfQs.data(), 6, true, -1e9};
+    if (table == "lowpass2")
+        return {BandKind::kLowPass12, T::kLowPassFrequencies.data(), 24, T::kLowPass2Qs.data(), 15, false, -24.0};
+    if (table == "lowpass1") return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0};
+    return {BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0};
+}
+
 double bellGainAt(int qi, int gi) { return bellGainForQ(static_cast<float>(gi - 15), T::kBellQs[static_cast<size_t>(qi)]); }
 
 void optimiseLine(const Line& line, Tables& shared, State& state, const std::atomic<bool>& stop, int budget) {
+    const Shape shape = shapeOf(line.table);
     const bool bell = line.table == "bell";
-    const int qCount = bell ? 12 : 6;
     const Grid grid(44100.0f);
     Cell previous;
     bool havePrevious = false;
     float previousF = 0;
-    for (int fi = 0; fi < 21 && !stop.load() && !pastDeadline(); ++fi) {
-        const int index = (fi * qCount + line.qi) * T::kGainSteps + line.gi;
+    for (int fi = 0; fi < shape.frequencyCount && !stop.load() && !pastDeadline(); ++fi) {
+        const int cell = fi * shape.qCount + line.qi;
+        const int index = shape.gainAxis ? cell * T::kGainSteps + line.gi : cell;
+        const float f = shape.frequencies[fi];
         {
             std::lock_guard<std::mutex> lock(stateMutex);
             if (state.done[line.table].count(index)) {
                 previous = state.done[line.table][index];
                 havePrevious = true;
-                previousF = T::kBellFrequencies[static_cast<size_t>(fi)];
+                previousF = f;
                 continue;
             }
         }
-        const float f = T::kBellFrequencies[static_cast<size_t>(fi)];
-        const float q = bell ? T::kBellQs[static_cast<size_t>(line.qi)] : T::kShelfQs[static_cast<size_t>(line.qi)];
-        const float gain = bell ? static_cast<float>(bellGainAt(line.qi, line.gi)) : static_cast<float>(line.gi - 15);
-        Setting at{bell ? BandKind::kBell : BandKind::kHighShelf, f, q, gain, -1e9, {}};
+        const float q = shape.qs != nullptr ? shape.qs[line.qi] : 0.7f;
+        const float gain = !shape.gainAxis ? 0.0f : bell ? static_cast<float>(bellGainAt(line.qi, line.gi)) : static_cast<float>(line.gi - 15);
+        Setting at{shape.kind, f, q, gain, shape.floorDb, {}};
         at.prepare(grid);
         Setting half = at;
         half.f = havePrevious ? 0.5f * (f + previousF) : f;
@@ -319,12 +346,85 @@ void optimiseLine(const Line& line, Tables& shared, State& state, const std::ato
             state.scores[line.table][index] = {bestScore, plain};
             (*shared.table(line.table))[static_cast<size_t>(index)] = best;
         }
-        std::printf("%s f %.0f q %.2f knob %+d: %.3f dB (plain %.3f), N %d\n", line.table.c_str(), f, q, line.gi - 15,
+        std::printf("%s f %.0f q %.2f gain %+.2f: %.3f dB (plain %.3f), N %d\n", line.table.c_str(), f, q, gain,
                     bestScore, plain, best.length);
         std::fflush(stdout);
         previous = best;
         havePrevious = true;
         previousF = f;
+    }
+}
+
+// A second pass over finished three-axis cells: each is searched again, seeded with itself and its
+// neighbours, scoring the cell and the half-way settings towards all its neighbours (frequency, Q
+// and gain, both sides), so that settings between cells stay good.
+void polishLine(const Line& line, Tables& shared, State& state, int budget, float fromHz) {
+    const Shape shape = shapeOf(line.table);
+    const bool bell = line.table == "bell";
+    const Grid grid(44100.0f);
+    const auto indexOf = [&](int fi, int qi, int gi) { return (fi * shape.qCount + qi) * T::kGainSteps + gi; };
+    const auto settingAt = [&](float fi, float qi, float gi) {
+        const auto axis = [](const float* a, int n, float x) {
+            const int i = std::clamp(static_cast<int>(x), 0, n - 1);
+            const float u = x - static_cast<float>(i);
+            return i + 1 < n ? (1.0f - u) * a[i] + u * a[i + 1] : a[i];
+        };
+        const float f = axis(shape.frequencies, shape.frequencyCount, fi);
+        const float q = axis(shape.qs, shape.qCount, qi);
+        const float knob = gi - 15.0f;
+        Setting s{shape.kind, f, q, bell ? bellGainForQ(knob, q) : knob, shape.floorDb, {}};
+        s.prepare(grid);
+        return s;
+    };
+    for (int fi = shape.frequencyCount - 1; fi >= 0 && !pastDeadline(); --fi) {
+        if (shape.frequencies[fi] < fromHz) break;
+        const int index = indexOf(fi, line.qi, line.gi);
+        std::vector<Setting> settings{settingAt(fi, line.qi, line.gi)};
+        std::vector<Cell> seeds;
+        Tables mine;
+        {
+            std::lock_guard<std::mutex> lock(stateMutex);
+            mine = shared;
+        }
+        std::vector<Cell>& table = *mine.table(line.table);
+        seeds.push_back(table[static_cast<size_t>(index)]);
+        const int around[6][3] = {{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
+        for (const auto& d : around) {
+            const int f2 = fi + d[0], q2 = line.qi + d[1], g2 = line.gi + d[2];
+            if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount || g2 < 0 || g2 >= T::kGainSteps) continue;
+            if (g2 == 15) continue;  // a flat bell reads no cell
+            settings.push_back(settingAt(fi + 0.5f * d[0], line.qi + 0.5f * d[1], line.gi + 0.5f * d[2]));
+            seeds.push_back(table[static_cast<size_t>(indexOf(f2, q2, g2))]);
+        }
+        const T::Set set = mine.set();
+        const auto score = [&](const Cell& c) {
+            table[static_cast<size_t>(index)] = c;
+            double s = 0.0;
+            for (const Setting& x : settings) s = std::max(s, deviation(set, grid, x));
+            return s + penalty(c);
+        };
+        double before = score(seeds.front());
+        double bestScore = before;
+        Cell best = seeds.front();
+        std::vector<std::pair<double, Cell>> starts;
+        for (const Cell& c : seeds) starts.emplace_back(score(c), c);
+        std::sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 0; i < 2 && i < starts.size(); ++i) {
+            double v = 0;
+            const Cell c = search(score, {starts[i].second}, v, budget);
+            if (v < bestScore) bestScore = v, best = c;
+        }
+        std::ostringstream text;
+        text << "cell " << line.table << ' ' << index << ' ' << cellText(best) << ' ' << bestScore << ' ' << before;
+        state.append(text.str());
+        {
+            std::lock_guard<std::mutex> lock(stateMutex);
+            state.done[line.table][index] = best;
+            (*shared.table(line.table))[static_cast<size_t>(index)] = best;
+        }
+        std::printf("polish %s f %.0f q %.2f knob %+d: %.3f dB around the cell (was %.3f)\n", line.table.c_str(),
+                    shape.frequencies[fi], shape.qs[line.qi], line.gi - 15, bestScore, before);
+        std::fflush(stdout);
     }
 }
 
@@ -451,16 +551,17 @@ std::string lit(float v) {
 void emit(const State& state, const std::string& path) {
     std::ofstream out(path);
     out << "// Generated by tools/correction_optimiser from its state file: do not edit. To regenerate, build\n"
-           "// tovin_correction_optimiser and run, from the repository root,\n"
-           "//   tovin_correction_optimiser --state tools/correction_optimiser/tables.state\n"
-           "//       --tables bell,air,shelf --emit dsp/correction_tables_generated.h\n"
-           "// (it resumes from the state file; remove the file to search every cell again). Cells not listed\n"
-           "// are neutral: the plain bilinear band.\n";
+           "// tovin_correction_optimiser and run, from the repository root (about an hour on one core):\n"
+           "//   S=correction.state\n"
+           "//   tovin_correction_optimiser --state $S --tables air,bell,shelf,lowpass2,lowpass1,highpass1\n"
+           "//   tovin_correction_optimiser --state $S --tables none --polish bell\n"
+           "//   tovin_correction_optimiser --state $S --tables none --polish shelf\n"
+           "//   tovin_correction_optimiser --state $S --seconds 0 --emit dsp/correction_tables_generated.h\n"
+           "// Each run resumes from the state file. Cells not listed are neutral: the plain bilinear band.\n";
     int optimised = 0;
     for (const auto& [table, cells] : state.done) optimised += static_cast<int>(cells.size());
     out << "// Cells searched: " << optimised << "; Air tables per rate: " << state.air.size() << " of 3.\n";
-    out << "#pragma once\n\n#include \"dsp/correction_tables.h\"\n\nnamespace CorrectionTables::Generated {\n"
-           "struct Entry {\n    int index;\n    Cell cell;\n};\n";
+    out << "#pragma once\n\n#include \"dsp/correction_tables.h\"\n\nnamespace CorrectionTables::Generated {\n";
     const auto table = [&](const char* name, const std::string& key) {
         std::vector<std::pair<int, Cell>> list;
         if (auto it = state.done.find(key); it != state.done.end())
@@ -503,7 +604,8 @@ void emit(const State& state, const std::string& path) {
 
 int main(int argc, char** argv) {
     State state;
-    std::string emitPath, tables = "bell,air,shelf", onlyLine;
+    std::string emitPath, tables = "bell,air,shelf", onlyLine, polish;
+    float polishFrom = 5000.0f;
     int threads = 1, budget = 160;
     double seconds = 1e9;
     for (int i = 1; i < argc; ++i) {
@@ -515,6 +617,8 @@ int main(int argc, char** argv) {
         else if (a == "--threads") threads = std::max(1, std::atoi(next().c_str()));
         else if (a == "--seconds") seconds = std::atof(next().c_str());
         else if (a == "--line") onlyLine = next();
+        else if (a == "--polish") polish = next();
+        else if (a == "--polish-from") polishFrom = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--budget") budget = std::max(10, std::atoi(next().c_str()));
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
@@ -541,22 +645,34 @@ int main(int argc, char** argv) {
             if (std::sscanf(onlyLine.c_str(), "%31[a-z]:%d:%d", name, &qi, &gi) == 3) lines.push_back({name, qi, gi});
             tables.clear();
         }
-        for (const char* name : {"bell", "shelf"}) {
+        for (const char* name : {"bell", "shelf", "lowpass2", "lowpass1", "highpass1"}) {
             if (tables.find(name) == std::string::npos) continue;
-            const bool bell = std::string(name) == "bell";
+            const Shape shape = shapeOf(name);
+            if (!shape.gainAxis) {
+                for (int qi = 0; qi < shape.qCount; ++qi) lines.push_back({name, qi, 0});
+                continue;
+            }
             std::vector<int> order;
             for (int g = 1; g <= 15; ++g) order.push_back(g), order.push_back(-g);
             for (int knob : order)
-                for (int qi = 0; qi < (bell ? 12 : 6); ++qi) lines.push_back({name, qi, knob + 15});
+                for (int qi = 0; qi < shape.qCount; ++qi) lines.push_back({name, qi, knob + 15});
         }
         if (tables.find("air") != std::string::npos)
             for (int r = 1; r <= 3; ++r) optimiseAir(r, shared, state, budget);
+        if (!polish.empty()) {
+            lines.clear();
+            const Shape shape = shapeOf(polish);
+            for (int g = 1; g <= 15; ++g)
+                for (int knob : {g, -g})
+                    for (int qi = 0; qi < shape.qCount; ++qi) lines.push_back({polish, qi, knob + 15});
+        }
         std::atomic<size_t> next{0};
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t)
             workers.emplace_back([&] {
                 for (size_t i; !stop.load() && (i = next.fetch_add(1)) < lines.size();) {
-                    optimiseLine(lines[i], shared, state, stop, budget);
+                    if (polish.empty()) optimiseLine(lines[i], shared, state, stop, budget);
+                    else polishLine(lines[i], shared, state, budget, polishFrom);
                     if (pastDeadline()) stop.store(true);
                 }
             });

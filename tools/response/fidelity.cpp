@@ -177,7 +177,12 @@ int main(int argc, char** argv) {
         for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f", f.corrected, f.bilinear);
         std::printf("   %s\n", figures[name][0].where.c_str());
     }
-    std::printf("air at 0 dB: largest tap %.3g (transparent when 0)\n", airTaps);
+    std::printf("air at 0 dB: largest tap %.3g (transparent when 0)\nworst settings at 48, 88.2 and 96 kHz:\n", airTaps);
+    for (const char* name : order) {
+        std::printf("%-18s", name);
+        for (size_t r = 1; r < std::size(kRates); ++r) std::printf("   %-28s", figures[name][r].where.c_str());
+        std::printf("\n");
+    }
 
     int failures = 0;
     if (!boundsFile.empty()) {

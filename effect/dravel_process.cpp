@@ -62,8 +62,10 @@ void CDravel::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
 
 VstInt32 CDravel::processEvents(VstEvents* events) {
     if (events == nullptr) return 1;
+    // Hosts allocate numEvents entries behind the two the record declares: read them as a list.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (event == nullptr || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         if (MidiQueue::isQueued(midi->midiData)) midiQueue_.push(midi->deltaFrames, midi->midiData);

@@ -208,7 +208,8 @@ TEST(Processing, EventsChangeNothingAudible) {
     std::vector<char> storage(sizeof(VstEvents) + sizeof(VstEvent*) * 200);
     auto* events = reinterpret_cast<VstEvents*>(storage.data());
     events->numEvents = 200;
-    for (int i = 0; i < 200; ++i) events->events[i] = pointers[static_cast<std::size_t>(i)];
+    VstEvent** list = events->events;
+    for (int i = 0; i < 200; ++i) list[i] = pointers[static_cast<std::size_t>(i)];
     EXPECT_EQ(a.dispatch(effProcessEvents, 0, 0, events), 1);
 
     StereoBuffers ba(100);

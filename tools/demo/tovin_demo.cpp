@@ -33,18 +33,42 @@ struct Options {
     int block = 512;
     std::string installDir;
     std::vector<std::pair<int, float>> parameters;  // host parameter changes before processing
+    bool flat = false;                              // keep the start-up setting
+};
+
+// The demo setting, as a host sends it (normalized values): a 12 dB/octave high-pass at 30 Hz, a
+// -3.3 dB bell at 400 Hz (Q 1) against boxiness, a +3.3 dB high shelf from 8.5 kHz, equalizer on.
+const std::vector<std::pair<int, float>> kDemoSetting = {
+    {0, 1.0f / 18.0f},   // HPFreq: 30 Hz, the second point of the 19-point high-pass table
+    {22, 1.0f},          // HPType: 12 dB/octave
+    {21, 1.0f},          // HPOn
+    {5, 8.5f / 22.0f},   // B2Freq: 400 Hz, half-way between 300 and 500 Hz of the 23-point table
+    {6, 0.5f},           // B2Qual: Q 1
+    {7, 7.0f / 18.0f},   // B2Gain: -3.32 dB
+    {25, 1.0f},          // B2On
+    {29, 1.0f},          // B5Type: high shelf
+    {14, 17.0f / 22.0f}, // B5Freq: 8.5 kHz
+    {15, 0.5f},          // B5Qual: shelf Q 0.7
+    {16, 11.0f / 18.0f}, // B5Gain: +3.32 dB
+    {28, 1.0f},          // B5On
+    {33, 1.0f},          // GenOn
 };
 
 void usage() {
     std::fprintf(stderr,
                  "usage: tovin_demo [--plugin PATH] [--output FILE.wav] [--rate HZ] [--block FRAMES] "
-                 "[--install-dir DIR] [--param INDEX=VALUE]...\n");
+                 "[--install-dir DIR] [--flat] [--param INDEX=VALUE]...\n"
+                 "Without --flat the demo setting (high-pass, a bell cut and a high shelf) is applied first.\n");
 }
 
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") return false;
+        if (arg == "--flat") {
+            options.flat = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
         if (arg == "--plugin") {
@@ -153,8 +177,11 @@ int main(int argc, char** argv) {
     }
 
     host.start(static_cast<float>(options.rate), options.block);
-    std::printf("Setting      start-up setting, program \"%s\"\n", host.programName().c_str());
-    for (const auto& [index, value] : options.parameters) {
+    std::printf("Setting      %s, program \"%s\"\n", options.flat ? "start-up setting" : "demo setting",
+                host.programName().c_str());
+    std::vector<std::pair<int, float>> changes = options.flat ? std::vector<std::pair<int, float>>{} : kDemoSetting;
+    changes.insert(changes.end(), options.parameters.begin(), options.parameters.end());
+    for (const auto& [index, value] : changes) {
         if (index < 0 || index >= effect->numParams) {
             std::fprintf(stderr, "tovin_demo: no parameter %d\n", index);
             return 2;

@@ -1,18 +1,32 @@
 #!/usr/bin/env bash
 # Runs every test of both platforms: the Linux suite (g++), the Windows suite under Wine (MinGW-w64),
 # the Linux suite under AddressSanitizer + UndefinedBehaviorSanitizer (clang), the concurrency tests
-# under ThreadSanitizer (clang), and a compile-only 32-bit Windows build of the effect.
-# Usage: scripts/test-all.sh [preset...]   (default: all five)
+# under ThreadSanitizer (clang), a compile-only 32-bit Windows build of the effect, and a bounded
+# libFuzzer run (clang, ASan + UBSan) of every file and chunk reader.
+# Usage: scripts/test-all.sh [preset...]   (default: all six; "fuzz" is the fuzzing step)
+# FUZZ_SECONDS sets the time per fuzz target (default 40).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(linux windows asan tsan windows-i686)
+[ ${#presets[@]} -gt 0 ] || presets=(linux windows asan tsan windows-i686 fuzz)
 
 failed=()
 summary=()
 for preset in "${presets[@]}"; do
   start=$(date +%s)
+  if [ "$preset" = fuzz ]; then
+    echo "== fuzz: build and run every reader's fuzz target"
+    if cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null &&
+       cmake --build build/fuzz -j2 && build/fuzz/make_seeds build/fuzz/corpus >/dev/null &&
+       sh tests/fuzz/run_fuzzers.sh build/fuzz "${FUZZ_SECONDS:-40}"; then
+      result=passed
+    else
+      result=FAILED; failed+=("$preset")
+    fi
+    summary+=("$(printf '%-13s %-13s %4ds' "$preset" "$result" $(( $(date +%s) - start )))")
+    continue
+  fi
   echo "== $preset: configure and build"
   if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; then
     if [ "$preset" = windows-i686 ]; then

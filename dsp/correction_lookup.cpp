@@ -19,7 +19,9 @@ Cell blend(const Corners& corners) {
         out.q1Scale += w * c.q1Scale;
         out.q2Scale += w * c.q2Scale;
         out.gainOffset += w * c.gainOffset;
-        if (c.kernelLengthIndex > out.kernelLengthIndex) out.kernelLengthIndex = c.kernelLengthIndex;
+        // Corners of (almost) no weight do not lengthen the kernel: at a grid point the cell's own
+        // kernel is used, the tables were searched that way.
+        if (w > 1e-3f && c.kernelLengthIndex > out.kernelLengthIndex) out.kernelLengthIndex = c.kernelLengthIndex;
         if (w > heaviest) {
             heaviest = w;
             out.prototype = c.prototype;

@@ -36,8 +36,8 @@ inline Bracket onGainAxis(float gain) {
 }
 
 // Blends up to eight weighted corners: settings and adjustments linearly, the length linearly and
-// truncated toward zero, the kernel length as the largest of all corners, the prototype from the
-// heaviest corner.
+// truncated toward zero, the kernel length as the largest of all corners that carry weight, the
+// prototype from the heaviest corner.
 struct Corners {
     const CorrectionTables::Cell* cell[8] = {};
     float weight[8] = {};

@@ -20,10 +20,11 @@
 #include <vector>
 
 // Every allocation of the test program is counted, to show that designing and filtering allocate
-// nothing.
+// nothing. Sanitizer runtimes own operator new; there the count stays 0 and proves nothing.
 namespace {
 std::atomic<long> allocations{0};
 }
+#if !defined(TOVIN_SANITIZED)
 void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
@@ -37,6 +38,7 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 namespace {
@@ -90,8 +92,8 @@ TEST(CorrectionLookup, GridRules) {
     EXPECT_EQ(onGainAxis(22.6f).fraction, 0.0f);
     EXPECT_EQ(onGainAxis(-28.7f).index, 0);
 
-    // Blending: the length truncated, the kernel length the largest of every corner (even one of
-    // weight 0), the prototype from the heaviest corner.
+    // Blending: the length truncated, the kernel length the largest of every corner with weight
+    // (at a grid point the cell's own), the prototype from the heaviest corner.
     T::Cell a, b;
     a.length = 10, a.kernelLengthIndex = 3, a.kernelPhase = 0.4f, a.prototype = 10;
     b.length = 13, b.kernelLengthIndex = 9, b.kernelPhase = 0.6f, b.prototype = 1;
@@ -106,7 +108,7 @@ TEST(CorrectionLookup, GridRules) {
     Corners edge;
     edge.add(a, 1.0f);
     edge.add(b, 0.0f);
-    EXPECT_EQ(blend(edge).kernelLengthIndex, 9);
+    EXPECT_EQ(blend(edge).kernelLengthIndex, 3);
 }
 
 TEST(CorrectionLookup, BellsAreLookedUpByTheGainTheUserSet) {

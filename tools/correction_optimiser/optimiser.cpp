@@ -17,7 +17,7 @@
 //
 //   tovin_correction_optimiser --state tables.state [--tables bell,shelf,air,lowpass2,lowpass1,highpass1]
 //                              [--threads 1] [--seconds 3600] [--budget 300]
-//                              [--polish bell|shelf [--polish-from 5000]]
+//                              [--polish bell|shelf [--polish-from 5000] [--polish-below HZ]]
 //                              [--emit dsp/correction_tables_generated.h]
 //
 // --polish runs the second pass (see polishLine) over the finished cells from the given frequency up.
@@ -124,6 +124,12 @@ double deviation(const T::Set& set, const Grid& g, const Setting& s, bool correc
 }
 
 double penalty(const Cell& c) { return 0.0004 * c.length + 0.05 * std::fabs(c.kernelPhase - 0.5f); }
+
+// Keeps the main section's adjustments small, so that neighbouring cells stay alike.
+double adjustmentPenalty(const Cell& c) {
+    return 0.05 * (std::fabs(std::log(c.frequencyScale)) + std::fabs(std::log(c.q1Scale))) + 0.01 * std::fabs(c.gainOffset) +
+           0.5 * std::fabs(c.outputGain - 1.0f);
+}
 
 // ---- the search over one cell ----------------------------------------------------------------
 
@@ -358,7 +364,7 @@ void optimiseLine(const Line& line, Tables& shared, State& state, const std::ato
 // A second pass over finished three-axis cells: each is searched again, seeded with itself and its
 // neighbours, scoring the cell and the half-way settings towards all its neighbours (frequency, Q
 // and gain, both sides), so that settings between cells stay good.
-void polishLine(const Line& line, Tables& shared, State& state, int budget, float fromHz) {
+void polishLine(const Line& line, Tables& shared, State& state, int budget, float fromHz, float belowHz) {
     const Shape shape = shapeOf(line.table);
     const bool bell = line.table == "bell";
     const Grid grid(44100.0f);
@@ -378,6 +384,7 @@ void polishLine(const Line& line, Tables& shared, State& state, int budget, floa
     };
     for (int fi = shape.frequencyCount - 1; fi >= 0 && !pastDeadline(); --fi) {
         if (shape.frequencies[fi] < fromHz) break;
+        if (shape.frequencies[fi] >= belowHz) continue;
         const int index = indexOf(fi, line.qi, line.gi);
         std::vector<Setting> settings{settingAt(fi, line.qi, line.gi)};
         std::vector<Cell> seeds;
@@ -388,7 +395,9 @@ void polishLine(const Line& line, Tables& shared, State& state, int budget, floa
         }
         std::vector<Cell>& table = *mine.table(line.table);
         seeds.push_back(table[static_cast<size_t>(index)]);
-        const int around[6][3] = {{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
+        // Along each axis, and diagonally in frequency and Q, where neighbouring cells mix most.
+        const int around[10][3] = {{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
+                                   {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
         for (const auto& d : around) {
             const int f2 = fi + d[0], q2 = line.qi + d[1], g2 = line.gi + d[2];
             if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount || g2 < 0 || g2 >= T::kGainSteps) continue;
@@ -401,7 +410,7 @@ void polishLine(const Line& line, Tables& shared, State& state, int budget, floa
             table[static_cast<size_t>(index)] = c;
             double s = 0.0;
             for (const Setting& x : settings) s = std::max(s, deviation(set, grid, x));
-            return s + penalty(c);
+            return s + penalty(c) + adjustmentPenalty(c);
         };
         double before = score(seeds.front());
         double bestScore = before;
@@ -557,6 +566,8 @@ void emit(const State& state, const std::string& path) {
            "//   tovin_correction_optimiser --state $S --tables none --polish bell\n"
            "//   tovin_correction_optimiser --state $S --tables none --polish bell --polish-from 1000\n"
            "//   tovin_correction_optimiser --state $S --tables none --polish shelf\n"
+           "//   tovin_correction_optimiser --state $S --tables none --polish bell --polish-from 20 --polish-below 1000\n"
+           "//   tovin_correction_optimiser --state $S --tables none --polish shelf --polish-from 20 --polish-below 1000\n"
            "//   tovin_correction_optimiser --state $S --seconds 0 --emit dsp/correction_tables_generated.h\n"
            "// Each run resumes from the state file. Cells not listed are neutral: the plain bilinear band.\n";
     int optimised = 0;
@@ -606,7 +617,7 @@ void emit(const State& state, const std::string& path) {
 int main(int argc, char** argv) {
     State state;
     std::string emitPath, tables = "bell,air,shelf", onlyLine, polish;
-    float polishFrom = 5000.0f;
+    float polishFrom = 5000.0f, polishBelow = 1e9f;
     int threads = 1, budget = 160;
     double seconds = 1e9;
     for (int i = 1; i < argc; ++i) {
@@ -620,6 +631,7 @@ int main(int argc, char** argv) {
         else if (a == "--line") onlyLine = next();
         else if (a == "--polish") polish = next();
         else if (a == "--polish-from") polishFrom = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--polish-below") polishBelow = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--budget") budget = std::max(10, std::atoi(next().c_str()));
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
@@ -673,7 +685,7 @@ int main(int argc, char** argv) {
             workers.emplace_back([&] {
                 for (size_t i; !stop.load() && (i = next.fetch_add(1)) < lines.size();) {
                     if (polish.empty()) optimiseLine(lines[i], shared, state, stop, budget);
-                    else polishLine(lines[i], shared, state, budget, polishFrom);
+                    else polishLine(lines[i], shared, state, budget, polishFrom, polishBelow);
                     if (pastDeadline()) stop.store(true);
                 }
             });

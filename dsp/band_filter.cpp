@@ -113,15 +113,9 @@ void BandFilter::record(const float* in, int n) {
         std::memmove(history_, history_ + historyEnd_ - (kMaxTaps - 1), sizeof(float) * (kMaxTaps - 1));
         historyEnd_ = kMaxTaps - 1;
     }
-    float* to = history_ + historyEnd_;
-    float sum = 0.0f;
-    for (int i = 0; i < n; ++i) {
-        to[i] = in[i];
-        sum += in[i] * 0.0f;
-    }
-    // A non-finite input would stay in the taps' reach for a whole correction length.
-    if (sum != 0.0f)
-        for (int i = 0; i < n; ++i) to[i] = std::isfinite(to[i]) ? to[i] : 0.0f;
+    // A non-finite input leaves the taps' reach after a correction length; a band whose IIR states
+    // it reaches clears the history with them (see guardStates).
+    std::memcpy(history_ + historyEnd_, in, sizeof(float) * static_cast<size_t>(n));
     historyEnd_ += n;
     historyFresh_ = std::min(historyFresh_ + n, kHistory);
 }

@@ -164,6 +164,12 @@ bool BandFilter::filter(float* buf, int n) {
     return true;
 }
 
+void BandFilter::finishCorrected(float* buf, int n) {
+    addCorrection(buf, n);
+    guardStates();
+    if (n > 0) countTinyOutput(buf[0], buf, n);
+}
+
 void BandFilter::finish(float* buf, int n) {
     if (outputGain_ != outputGainTarget_) {
         const float k = static_cast<float>(glide_);

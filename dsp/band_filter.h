@@ -51,6 +51,12 @@ public:
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
     void finishChained(float firstOutput);
+    // Bands with a settled correction run their sections together in the same way: recordInput()
+    // before the sections, finishCorrected() after them adds the correction and completes the
+    // sub-block.
+    bool correctedChainable(const BandFilter& other) const;
+    void recordInput(const float* in, int n) { record(in, n); }
+    void finishCorrected(float* buf, int n);
 
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.
@@ -206,4 +212,18 @@ inline void BandFilter::finishChained(float firstOutput) {
     historyFresh_ = 0;
     guardStates();
     countTinyOutput(firstOutput, nullptr, 0);
+}
+
+inline bool BandFilter::correctedChainable(const BandFilter& other) const {
+    for (const BandFilter* b : {this, &other}) {
+        if (b->designStep_ != DesignStep::kIdle || !b->correctionRunning() || b->sections_[2].running() ||
+            b->outputGain_ != 1.0f || b->outputGainTarget_ != 1.0f || b->denormalCount_ >= 20)
+            return false;
+    }
+    for (int i = 0; i < 2; ++i) {
+        const BiquadSection& a = sections_[i];
+        const BiquadSection& b = other.sections_[i];
+        if (a.running() != b.running() || a.gliding() || b.gliding()) return false;
+    }
+    return true;
 }

@@ -132,6 +132,23 @@ void EqEngine::runStereo(int n) {
             continue;
         }
         runChain();
+        if (leftRuns && rightRuns && left.correctedChainable(right)) {
+            // A settled correction: both channels' sections together, then each channel's taps.
+            left.recordInput(work_[0], n);
+            right.recordInput(work_[1], n);
+            BiquadSection* leftSections[BandFilter::kSections];
+            BiquadSection* rightSections[BandFilter::kSections];
+            const int count = left.chainSections(leftSections);
+            right.chainSections(rightSections);
+            if (count > 0) {
+                for (int i = 0; i < count; ++i) chain_.add(*leftSections[i], *rightSections[i]);
+                float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
+                chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
+            }
+            left.finishCorrected(work_[0], n);
+            right.finishCorrected(work_[1], n);
+            continue;
+        }
         if (leftRuns) left.filter(work_[0], n);
         if (rightRuns) right.filter(work_[1], n);
     }

@@ -413,6 +413,7 @@ TEST(EqEngine, StereoChannelsEqualTheirOwnMonoRun) {
         }
         e.setBandKind(-1, 6, BandKind::kLowPass12);
         e.setBandValues(-1, 6, 15000.0f, 0.0f, 0.7f);
+        e.setBandValues(-1, 7, 300000.0f, 4.0f, 0.0f);  // the Air band: its correction alone
         for (int slot = 0; slot < 8; ++slot) e.setBandOn(-1, slot, true);
     };
     EqEngine stereo, mono;

@@ -48,7 +48,6 @@ CDravel::CDravel(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, 1,
         setUniqueID(kUniqueId);
     }
     sampleRateCopy_.store(44100.0f, std::memory_order_relaxed);
-    sampleRateReciprocal_.store(1.0f / 44100.0f, std::memory_order_relaxed);
     engine_.setSampleRate(44100.0f);
     initialiseState();
     curProgram = 0;

@@ -88,6 +88,7 @@ public:
     int activeSlotIndex() const;
     int editedChannel() const;  // 0 LEFT, 1 RIGHT
     int outputsInUse() const { return outputsInUse_.load(std::memory_order_relaxed); }
+    int inputsInUse() const { return inputsInUse_.load(std::memory_order_relaxed); }
     float effectSampleRate() const { return sampleRateCopy_.load(std::memory_order_relaxed); }
     int engineSlotOf(int band) const { return slotMap_[static_cast<std::size_t>(band)].load(std::memory_order_relaxed); }
     bool automationInProgress() const { return automationInProgress_.load(std::memory_order_relaxed) != 0; }
@@ -147,12 +148,9 @@ private:
     std::unique_ptr<EffectState> state_;
     int instanceNumber_ = 0;
     std::atomic<int> automationInProgress_{0};
-    std::atomic<int> typedEntry_{0};
     std::atomic<int> outputsInUse_{2};
     std::atomic<int> inputsInUse_{2};
     std::atomic<float> sampleRateCopy_{44100.0f};
-    std::atomic<float> sampleRateReciprocal_{1.0f / 44100.0f};
-    std::atomic<int> blockSizeCopy_{1024};
     std::atomic<bool> constructed_{false};
     std::atomic<bool> sampleRateChanging_{false};
     EqEngine engine_;

@@ -146,14 +146,11 @@ void CDravel::applyParameter(int index, float value, Origin origin, int channel)
 
     if (isContinuous(index)) {
         if (origin != Origin::Apply) {
-            const float type = bandType(kContinuous[static_cast<std::size_t>(index)].band < 0
-                                            ? 0
-                                            : kContinuous[static_cast<std::size_t>(index)].band);
-            const float snapOption = kContinuous[static_cast<std::size_t>(index)].quantity == Quantity::Frequency
-                                         ? loadRelaxed(s.options.snapFreq)
-                                     : kContinuous[static_cast<std::size_t>(index)].quantity == Quantity::Quality
-                                         ? loadRelaxed(s.options.snapRes)
-                                         : loadRelaxed(s.options.snapGain);
+            const ContinuousParam& p = kContinuous[static_cast<std::size_t>(index)];
+            const float type = p.band < 0 ? 0.0f : bandType(p.band);
+            const float snapOption = p.quantity == Quantity::Frequency ? loadRelaxed(s.options.snapFreq)
+                                     : p.quantity == Quantity::Quality ? loadRelaxed(s.options.snapRes)
+                                                                       : loadRelaxed(s.options.snapGain);
             const auto grid = snapGrid(index, type, snapOption);
             if (!grid.empty()) value = toNormalized(index, type, snapToGrid(grid, toPhysical(index, type, value)));
             coupleOtherChannel(index, value, channel, origin);

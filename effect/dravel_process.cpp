@@ -21,14 +21,13 @@ void CDravel::setSampleRate(float rate) {
     if (!(copy >= 1.0f)) copy = 1.0f;  // also catches NaN
     if (copy > 1.0e7f) copy = 1.0e7f;  // no host runs above this; keeps every design finite
     sampleRateCopy_.store(copy, std::memory_order_relaxed);
-    sampleRateReciprocal_.store(1.0f / copy, std::memory_order_relaxed);
     engine_.setSampleRate(copy);
     sampleRateChanging_.store(false, std::memory_order_seq_cst);
 }
 
 void CDravel::setBlockSize(VstInt32 size) {
+    // Processing does not depend on the host's block size.
     AudioEffectX::setBlockSize(size);
-    blockSizeCopy_.store(size, std::memory_order_relaxed);
 }
 
 void CDravel::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
@@ -42,9 +41,7 @@ void CDravel::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
     const int inputChannels = inputs[1] != nullptr ? 2 : 1;
     const int outputChannels = outputs[1] != nullptr ? 2 : 1;
     inputsInUse_.store(inputChannels, std::memory_order_relaxed);
-    if (outputChannels != outputsInUse_.load(std::memory_order_relaxed)) {
-        outputsInUse_.store(outputChannels, std::memory_order_relaxed);
-    }
+    outputsInUse_.store(outputChannels, std::memory_order_relaxed);
 
     int midiNext = 0;
     for (VstInt32 start = 0; start < sampleFrames;) {

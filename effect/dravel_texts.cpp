@@ -140,7 +140,5 @@ void CDravel::setFromTypedText(int32_t index, const char* text) {
         number = number != 0.0 ? 1.0 / (2.0 * number) : 1.0e308;
     const float physical = number > 3.0e38 ? 3.0e38f : (number < -3.0e38 ? -3.0e38f : static_cast<float>(number));
     const float type = p.band >= 0 ? bandType(p.band) : 0.0f;
-    typedEntry_.fetch_add(1, std::memory_order_relaxed);
     setParameterAutomated(index, toNormalized(index, type, physical));
-    typedEntry_.fetch_sub(1, std::memory_order_relaxed);
 }

@@ -32,4 +32,13 @@ void accumulate(const float* c, int length, const float* x, float* out, int n);
 // Both tap sets: fresh[i] and old[i] get the FIR outputs of sets a and b.
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
 
+// Whether the sums above run on the processor's fused eight-wide vectors (chosen when the module
+// loads) rather than the portable code below.
+bool usesFusedVectors();
+
+namespace Portable {
+void accumulatePortable(const float* c, int length, const float* x, float* out, int n);
+void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
+}  // namespace Portable
+
 }  // namespace CorrectionFir

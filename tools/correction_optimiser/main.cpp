@@ -1,0 +1,140 @@
+// Fills the correction tables that the bands read (dsp/correction_tables_generated.h) by a numerical
+// search per table cell; the cells are designed and measured by the runtime code itself (see
+// table_pass.h and scoring.h), the Air band per rate by air_search.h.
+//
+//   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
+//                              [--polish] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
+//                              [--plain-enough X] [--from-hz F] [--below-hz F] [--emit HEADER]
+//
+// Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
+// the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
+// tables) into the tables as starting points without counting them as finished. The first pass searches the cells not yet finished; --polish
+// searches finished cells again against all their neighbours, skipping those whose score is at or
+// below --keep (units of their targets). Cells around which the plain band scores at or below
+// --plain-enough (default 0.5) stay neutral. --emit writes the header from the state file.
+#include "tools/correction_optimiser/air_search.h"
+#include "tools/correction_optimiser/emit_header.h"
+#include "tools/correction_optimiser/state_file.h"
+#include "tools/correction_optimiser/table_pass.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+namespace T = CorrectionTables;
+
+struct Job {
+    std::string table;
+    int qi, gi;  // a line of cells along the frequency axis
+};
+
+bool listed(const std::string& list, const char* name) {
+    const std::string n = name;
+    size_t at = 0;
+    while (at <= list.size()) {
+        const size_t end = std::min(list.find(',', at), list.size());
+        if (list.compare(at, end - at, n) == 0) return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+// Lines by priority: small gains first (the most used settings), then larger.
+std::vector<Job> linesOf(const std::string& tables) {
+    std::vector<Job> jobs;
+    for (const char* name : {"bell", "shelf", "lowpass2", "lowpass1", "highpass1"}) {
+        if (!listed(tables, name)) continue;
+        const TablePass::Shape shape = TablePass::shapeOf(name);
+        if (!shape.gainAxis) {
+            for (int qi = 0; qi < shape.qCount; ++qi) jobs.push_back({name, qi, 0});
+            continue;
+        }
+        for (int g = 1; g <= 15; ++g)
+            for (int knob : {g, -g})
+                for (int qi = 0; qi < shape.qCount; ++qi) jobs.push_back({name, qi, knob + 15});
+    }
+    return jobs;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    OptimiserState state;
+    std::string emitPath, seedsPath, tables = "bell,shelf,lowpass2,lowpass1,highpass1,air";
+    TablePass::Options options;
+    bool keepGiven = false;
+    float fromHz = 0.0f, belowHz = 1e9f;
+    int threads = 1;
+    double seconds = 1e9;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
+        if (a == "--state") state.path = next();
+        else if (a == "--seeds") seedsPath = next();
+        else if (a == "--emit") emitPath = next();
+        else if (a == "--tables") tables = next();
+        else if (a == "--polish") options.polish = true;
+        else if (a == "--threads") threads = std::max(1, std::atoi(next().c_str()));
+        else if (a == "--seconds") seconds = std::atof(next().c_str());
+        else if (a == "--starts") options.starts = std::max(1, std::atoi(next().c_str()));
+        else if (a == "--budget") options.budget = std::max(10, std::atoi(next().c_str()));
+        else if (a == "--keep") options.keep = std::atof(next().c_str()), keepGiven = true;
+        else if (a == "--plain-enough") options.plainEnough = std::atof(next().c_str());
+        else if (a == "--from-hz") fromHz = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--below-hz") belowHz = static_cast<float>(std::atof(next().c_str()));
+        else {
+            std::fprintf(stderr, "unknown option %s (see the program's header)\n", a.c_str());
+            return 2;
+        }
+    }
+    if (state.path.empty()) {
+        std::fprintf(stderr, "usage: tovin_correction_optimiser --state FILE [options] (see the program's header)\n");
+        return 2;
+    }
+    if (!keepGiven) options.keep = options.polish ? 0.6 : 0.2;
+    WorkingTables shared;
+    if (seedsPath == "builtin") {
+        shared.copyFrom(CorrectionTables::builtIn());
+    } else if (!seedsPath.empty()) {
+        OptimiserState seeds;
+        seeds.path = seedsPath;
+        seeds.load(shared);
+    }
+    state.load(shared);
+
+    if (seconds > 0) {
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+        const auto pastDeadline = [&] { return std::chrono::steady_clock::now() > deadline; };
+        if (listed(tables, "air"))
+            for (int r = 1; r <= 3; ++r) optimiseAir(r, shared, state, options.budget);
+        const std::vector<Job> jobs = linesOf(tables);
+        std::atomic<size_t> next{0};
+        std::vector<std::thread> workers;
+        for (int t = 0; t < threads; ++t)
+            workers.emplace_back([&] {
+                for (size_t j; !pastDeadline() && (j = next.fetch_add(1)) < jobs.size();) {
+                    const Job& job = jobs[j];
+                    const TablePass::Shape shape = TablePass::shapeOf(job.table);
+                    // The first pass rises in frequency (each cell then sees the one below finished);
+                    // the polish comes down from the top, where the deviations are largest.
+                    for (int k = 0; k < shape.frequencyCount && !pastDeadline(); ++k) {
+                        const int fi = options.polish ? shape.frequencyCount - 1 - k : k;
+                        const float f = shape.frequencies[fi];
+                        if (f < fromHz || f >= belowHz) continue;
+                        const bool finished = state.isDone(job.table, TablePass::cellIndex(shape, fi, job.qi, job.gi));
+                        if (finished != options.polish) continue;
+                        TablePass::refineCell(job.table, fi, job.qi, job.gi, options, shared, state);
+                    }
+                }
+            });
+        for (auto& w : workers) w.join();
+    }
+    if (!emitPath.empty()) emitHeader(state, emitPath);
+    return 0;
+}

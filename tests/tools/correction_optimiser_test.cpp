@@ -1,0 +1,134 @@
+// The correction optimiser's parts: the state file it resumes from, the descent over a cell's
+// entries and one cell searched against the runtime band.
+#include "tools/correction_optimiser/cell_search.h"
+#include "tools/correction_optimiser/emit_header.h"
+#include "tools/correction_optimiser/state_file.h"
+#include "tools/correction_optimiser/table_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+namespace T = CorrectionTables;
+
+// A state file of its own in the temporary directory, removed afterwards.
+struct TempFile {
+    std::string path;
+    explicit TempFile(const char* name)
+        : path((std::filesystem::temp_directory_path() / (std::string("tovin_") + name + std::to_string(::getpid()))).string()) {
+        std::filesystem::remove(path);
+    }
+    ~TempFile() { std::filesystem::remove(path); }
+};
+
+T::Cell someCell(int length) {
+    T::Cell c;
+    c.length = length, c.kernelLengthIndex = 7, c.kernelPhase = 0.4375f, c.flatTaps = 0.25f;
+    c.frequencyScale = 1.03125f, c.q1Scale = c.q2Scale = 0.875f, c.gainOffset = -0.5f, c.outputGain = 1.0078125f;
+    return c;
+}
+}  // namespace
+
+TEST(OptimiserState, ARunResumesFromWhatTheLastOneFinished) {
+    TempFile file("state");
+    {
+        OptimiserState state;
+        state.path = file.path;
+        WorkingTables shared;
+        state.finishCell(shared, "bell", 4000, someCell(12), 0.5, 3.0);
+        state.finishCell(shared, "bell", 4000, someCell(20), 0.4, 3.0);  // the later line wins
+        state.finishCell(shared, "lowpass2", 7, someCell(3), 0.9, 1.0);
+        T::AirTable air = T::kAir44;
+        air[2].kernelLengthIndex = 5, air[2].flatTaps = 0.375f, air[2].frequency = 21000.0f;
+        state.finishAir(shared, 2, air);
+    }
+    // Damaged and foreign lines are skipped; an Air line without kernel entries is an older file's.
+    {
+        std::ofstream out(file.path, std::ios::app);
+        out << "cell bell 999999 1 0 0.5 0 0 1 1 1 1 0 0 0\ncell nosuch 1 1 0 0.5 0 0 1 1 1 1 0\ncell bell\n"
+               "air 3 1 26000 7 -30 0.45 40 1.01\nair 9 1 1 1 1 1 1 1\n";
+    }
+    OptimiserState state;
+    state.path = file.path;
+    WorkingTables tables;
+    state.load(tables);
+    EXPECT_EQ(tables.bell[4000], someCell(20));
+    EXPECT_EQ(tables.lowPass2[7], someCell(3));
+    EXPECT_TRUE(state.isDone("bell", 4000));
+    EXPECT_FALSE(state.isDone("bell", 4001));
+    EXPECT_EQ(state.done["bell"].size(), 1u);
+    EXPECT_EQ(tables.air[2][2].kernelLengthIndex, 5);
+    EXPECT_FLOAT_EQ(tables.air[2][2].flatTaps, 0.375f);
+    EXPECT_FLOAT_EQ(tables.air[2][2].frequency, 21000.0f);
+    EXPECT_EQ(tables.air[3][1].kernelLengthIndex, T::kAirKernelLengthIndex);
+    EXPECT_FLOAT_EQ(tables.air[3][1].frequency, 26000.0f);
+    EXPECT_EQ(tables.air[3][0], T::kAir44[0]);
+
+    // The header lists the finished cells that differ from the neutral cell and the Air tables.
+    TempFile header("header");
+    emitHeader(state, header.path);
+    std::ifstream in(header.path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("{4000, {20, 0, 0.4375f, 7, 0.25f, 1.0078125f, 1.03125f, 0.875f, 0.875f, -0.5f}}"),
+              std::string::npos);
+    EXPECT_NE(text.str().find("constexpr AirTable kAir88{{"), std::string::npos);
+    EXPECT_NE(text.str().find("constexpr AirTable kAir48 = kAir44;"), std::string::npos);
+}
+
+TEST(CellSearch, DescentReachesTheBestCellInsideTheRanges) {
+    // A smooth score with its best cell at known entries; the phase optimum lies outside the range.
+    const CellSearch::Score score = [](const T::Cell& c, double) {
+        return std::pow(c.length - 21, 2) * 1e-3 + std::pow(c.kernelPhase - 0.9, 2) + std::pow(c.flatTaps - 0.35, 2) +
+               std::pow(std::log(c.frequencyScale / 1.1), 2) + std::pow(c.gainOffset + 2.0, 2) * 0.1 +
+               std::pow(c.kernelLengthIndex - 9, 2) * 1e-3;
+    };
+    double best = 0.0;
+    const T::Cell c = CellSearch::descend(score, T::Cell{}, best, 2000);
+    EXPECT_EQ(c.length, 21);
+    EXPECT_EQ(c.kernelLengthIndex, 9);
+    EXPECT_FLOAT_EQ(c.kernelPhase, 0.7f);
+    EXPECT_NEAR(c.flatTaps, 0.35f, 0.01f);
+    EXPECT_NEAR(c.frequencyScale, 1.1f, 0.01f);
+    EXPECT_NEAR(c.gainOffset, -2.0f, 0.02f);
+    EXPECT_FLOAT_EQ(c.q2Scale, c.q1Scale);
+    EXPECT_NEAR(best, 0.04, 1e-3);
+    // From seeds the best start wins; a seed outside the ranges is brought inside first.
+    T::Cell wild;
+    wild.length = 400, wild.kernelLengthIndex = -3, wild.outputGain = 9.0f;
+    CellSearch::clampCell(wild);
+    EXPECT_EQ(wild.length, T::kMaxCorrectionLength);
+    EXPECT_EQ(wild.kernelLengthIndex, 0);
+    EXPECT_FLOAT_EQ(wild.outputGain, 1.25f);
+    const T::Cell fromSeeds = CellSearch::fromSeeds(score, {T::Cell{}, c}, 1, 50, best);
+    EXPECT_EQ(fromSeeds.length, 21);
+}
+
+TEST(TablePass, ASearchedCellFollowsTheAnalogBandBetterThanThePlainOne) {
+    // A 12 kHz bell, Q 1, knob +6 dB: the plain design is far off; the searched cell is recorded.
+    TempFile file("pass");
+    OptimiserState state;
+    state.path = file.path;
+    WorkingTables shared;
+    const TablePass::Shape shape = TablePass::shapeOf("bell");
+    const int fi = 14, qi = 6, gi = 21;
+    ASSERT_FLOAT_EQ(shape.frequencies[fi], 12000.0f);
+    ASSERT_FLOAT_EQ(shape.qs[qi], 1.0f);
+    TablePass::Options options;
+    options.starts = 2, options.budget = 60;
+    const double score = TablePass::refineCell("bell", fi, qi, gi, options, shared, state);
+    const int index = TablePass::cellIndex(shape, fi, qi, gi);
+    ASSERT_TRUE(state.isDone("bell", index));
+    const auto [recorded, plain] = state.scores["bell"][index];
+    EXPECT_DOUBLE_EQ(recorded, score);
+    EXPECT_LT(score, 0.5 * plain);
+    EXPECT_GT(shared.bell[static_cast<size_t>(index)].length, 0);
+}

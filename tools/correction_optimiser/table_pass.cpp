@@ -1,0 +1,158 @@
+#include "tools/correction_optimiser/table_pass.h"
+
+#include "dsp/band_kind.h"
+#include "dsp/band_mapping.h"
+#include "tools/correction_optimiser/cell_search.h"
+#include "tools/correction_optimiser/scoring.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace TablePass {
+namespace {
+namespace T = CorrectionTables;
+using Cell = T::Cell;
+constexpr int kFlatGainIndex = 15;  // the 0 dB column: a flat band, left neutral
+
+// Targets of a setting (dB): the bell's depend on its knob gain and Q.
+void setTargets(Scoring::Setting& s, const std::string& table, float knob) {
+    if (table != "bell") {
+        s.fullTarget = 0.25, s.lowTarget = 0.1;
+        return;
+    }
+    s.fullTarget = std::fabs(knob) <= 6.0f ? 0.15 : s.q <= 2.0f ? 0.25 : 0.4;
+    // Above 10 kHz a cell serves 44.1 and 48 kHz only.
+    s.lowTarget = s.f <= 10000.0f ? 0.1 : 0.0;
+}
+
+// The setting at fractional axis positions.
+Scoring::Setting settingAt(const std::string& table, const Shape& shape, const Scoring::Grid& grid, float fi, float qi,
+                           float gi) {
+    const auto axis = [](const float* a, int n, float x) {
+        const int i = std::clamp(static_cast<int>(x), 0, n - 1);
+        const float u = x - static_cast<float>(i);
+        return i + 1 < n ? (1.0f - u) * a[i] + u * a[i + 1] : a[i];
+    };
+    Scoring::Setting s;
+    s.kind = shape.kind;
+    s.f = axis(shape.frequencies, shape.frequencyCount, fi);
+    s.q = shape.qs != nullptr ? axis(shape.qs, shape.qCount, qi) : 0.7f;
+    const float knob = shape.gainAxis ? gi - 15.0f : 0.0f;
+    s.gain = table == "bell" ? bellGainForQ(knob, s.q) : knob;
+    s.floorDb = shape.floorDb;
+    setTargets(s, table, knob);
+    s.prepare(grid);
+    return s;
+}
+}  // namespace
+
+Shape shapeOf(const std::string& table) {
+    using namespace CellSearch;
+    if (table == "bell")
+        return {BandKind::kBell, T::kBellFrequencies.data(), 21, T::kBellQs.data(), 12, true, -1e9, kAllEntries};
+    // A low shelf reads the high shelf's cells and keeps its own gain, so a shelf cell adjusts no
+    // gain: the low shelf is then the exact mirror of the high one.
+    if (table == "shelf")
+        return {BandKind::kHighShelf, T::kShelfFrequencies.data(), 21, T::kShelfQs.data(), 6, true, -1e9, kAllEntries & ~kGainOffset};
+    if (table == "lowpass2")
+        return {BandKind::kLowPass12, T::kLowPassFrequencies.data(), 24, T::kLowPass2Qs.data(), 15, false, -24.0, kAllEntries};
+    if (table == "lowpass1")
+        return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0, kAllEntries};
+    // The first-order high-pass has its correction's settings fixed; its section has only a frequency.
+    return {BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0, kFrequencyScale | kOutputGain};
+}
+
+int cellIndex(const Shape& shape, int fi, int qi, int gi) {
+    const int cell = fi * shape.qCount + qi;
+    return shape.gainAxis ? cell * T::kGainSteps + gi : cell;
+}
+
+double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
+                  OptimiserState& state) {
+    const Shape shape = shapeOf(table);
+    const Scoring::Grid grid(44100.0f);
+    const int index = cellIndex(shape, fi, qi, gi);
+    WorkingTables mine;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        mine = shared;
+    }
+    std::vector<Cell>& cells = *mine.table(table);
+    Cell current = cells[static_cast<size_t>(index)];
+    if ((shape.free & CellSearch::kGainOffset) == 0) current.gainOffset = 0.0f;
+
+    std::vector<Scoring::Setting> settings{settingAt(table, shape, grid, fi, qi, gi)};
+    std::vector<Cell> seeds{current, Cell{}};
+    const int around[10][3] = {{-1, 0, 0}, {1, 0, 0},   {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
+                               {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
+    for (const auto& d : around) {
+        const int f2 = fi + d[0], q2 = qi + d[1], g2 = gi + d[2];
+        if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount) continue;
+        if (!shape.gainAxis && d[2] != 0) continue;
+        if (shape.gainAxis && (g2 < 0 || g2 >= T::kGainSteps)) continue;
+        const int other = cellIndex(shape, f2, q2, g2);
+        const bool flat = shape.gainAxis && g2 == kFlatGainIndex;
+        const bool finished = flat || state.isDone(table, other);
+        if (!options.polish && !finished) continue;
+        // Just off the point the band takes the larger kernel of the two cells with this cell's other
+        // entries; half-way both mix evenly (the lines of one and two axes, cheap to score, also at
+        // the quarters).
+        std::vector<float> steps{0.05f, 0.5f};
+        if (!shape.gainAxis) steps = {0.05f, 0.25f, 0.5f, 0.75f};
+        for (float u : steps) settings.push_back(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
+        if (!flat) {
+            Cell seed = cells[static_cast<size_t>(other)];
+            if ((shape.free & CellSearch::kGainOffset) == 0) seed.gainOffset = 0.0f;
+            seeds.push_back(seed);
+        }
+    }
+    // The last frequency point also serves every frequency above it, up to 20 kHz.
+    if (fi == shape.frequencyCount - 1)
+        for (float f = shape.frequencies[fi] * 1.25f; f < 20001.0f; f *= 1.25f) {
+            Scoring::Setting s = settings.front();
+            s.f = std::min(f, 20000.0f);
+            s.prepare(grid);
+            settings.push_back(s);
+        }
+
+    const T::Set set = mine.set();
+    const CellSearch::Score score = [&](const Cell& c, double bound) {
+        cells[static_cast<size_t>(index)] = c;
+        const double p = Scoring::penalty(c);
+        double worst = 0.0;
+        for (const Scoring::Setting& s : settings) {
+            worst = std::max(worst, Scoring::deviation(set, grid, s, true, bound - p));
+            if (worst + p > bound) break;
+        }
+        return worst + p;
+    };
+    const double before = score(current, 1e30);
+    double plain = 0.0;
+    for (const Scoring::Setting& s : settings) plain = std::max(plain, Scoring::deviation(set, grid, s, false));
+
+    Cell best = current;
+    double bestScore = before;
+    if (plain <= options.plainEnough) {
+        best = Cell{};
+        bestScore = score(best, 1e30);
+    } else if (before > options.keep) {
+        if (!options.polish) {
+            const std::vector<Cell> coarse = CellSearch::coarseSeeds();
+            seeds.insert(seeds.end(), coarse.begin(), coarse.end());
+        }
+        double found = 0.0;
+        const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, shape.free);
+        if (found < bestScore) bestScore = found, best = c;
+    }
+    state.finishCell(shared, table, index, best, bestScore, plain);
+    char gain[32] = "";
+    if (shape.gainAxis) std::snprintf(gain, sizeof gain, " gain %+d", gi - 15);
+    std::printf("%s%s f %.0f q %.2f%s: %.3f of target (was %.3f, plain %.3f), N %d\n", options.polish ? "polish " : "",
+                table.c_str(), shape.frequencies[fi], shape.qs != nullptr ? shape.qs[qi] : 0.7f, gain, bestScore, before,
+                plain, best.length);
+    std::fflush(stdout);
+    return bestScore;
+}
+}  // namespace TablePass

@@ -1,0 +1,45 @@
+// Searching the cells of the bell, shelf, low-pass and high-pass tables. A cell is judged on its own
+// grid point and on the half-way settings towards its neighbours (frequency, Q and gain, both sides,
+// and diagonally in frequency and Q), since the band blends the corners of a cell linearly: settings
+// between cells must stay good too.
+//
+// The first pass searches each cell from a coarse grid of seeds and the finished cells around it,
+// counting only neighbours that are finished; a polish pass searches a finished cell again from
+// itself and its neighbours, counting all of them.
+#pragma once
+
+#include "tools/correction_optimiser/state_file.h"
+#include "tools/correction_optimiser/working_tables.h"
+
+#include <string>
+
+namespace TablePass {
+
+// The axes of a table and the band kind measured on it.
+struct Shape {
+    int kind;
+    const float* frequencies;
+    int frequencyCount;
+    const float* qs;  // null: no Q axis (the band is measured at Q 0.7)
+    int qCount;
+    bool gainAxis;    // 31 points, -15 to +15 dB (bells: the knob gain)
+    double floorDb;   // pass filters: only where the analog response lies above
+    unsigned free;    // the cell entries the recipe takes from this table (CellSearch::Entry)
+};
+Shape shapeOf(const std::string& table);
+int cellIndex(const Shape& shape, int fi, int qi, int gi);
+
+struct Options {
+    bool polish = false;
+    int starts = 4;    // descents per cell
+    int budget = 120;  // scores per descent
+    double keep = 0.0; // a cell whose score is at or below this (units of its targets) is left as it is
+    // Where the plain band scores at or below this around the cell, the cell stays neutral: no taps
+    // are spent where the bilinear design already meets its targets with room to spare.
+    double plainEnough = 0.5;
+};
+
+// Searches one cell and records it in the state (and the shared tables). Returns its score.
+double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
+                  OptimiserState& state);
+}  // namespace TablePass

@@ -31,13 +31,13 @@ void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false) {
     m.frequency *= c.frequencyScale;
     if (c.q1Scale > 0.0f) m.q1 *= c.q1Scale;
     if (c.q2Scale > 0.0f) m.q2 = q2 * c.q2Scale;
-    m.gain += mirrored ? -c.gainOffset : c.gainOffset;
+    // The low shelf keeps the band's gain: it is then the high shelf of the reversed gain times that
+    // gain, correction and all.
+    if (!mirrored) m.gain += c.gainOffset;
     if (c.prototype == T::kIirOff) {
         r.iirActive = false;
     } else if (c.prototype != T::kKeepPrototype) {
-        m.prototype = c.prototype;
-        if (mirrored && (c.prototype == P::kHighShelfMid || c.prototype == P::kHighShelfCorner))
-            m.prototype = c.prototype + 2;  // the low shelf of the same kind
+        m.prototype = mirrored ? P::kLowShelfMid : c.prototype;
     }
 }
 
@@ -123,8 +123,9 @@ void air(BandRecipe& r, const T::Set& t, float gain, float fs) {
     const float length = mix(static_cast<float>(a.length), static_cast<float>(b.length));
     r.correction.length = length > 0.0f ? static_cast<int>(length) : 0;
     r.correction.kernelPhase = mix(a.kernelPhase, b.kernelPhase);
-    r.correction.kernelLengthIndex = T::kAirKernelLengthIndex;
-    r.correction.flatTaps = T::kAirFlatTaps;
+    // The larger kernel of the two entries, as on the other grids; at a point its own.
+    r.correction.kernelLengthIndex = u > 0.0f && b.kernelLengthIndex > a.kernelLengthIndex ? b.kernelLengthIndex : a.kernelLengthIndex;
+    r.correction.flatTaps = mix(a.flatTaps, b.flatTaps);
     r.outputGainTarget = mix(a.outputGain, b.outputGain);
 }
 }  // namespace

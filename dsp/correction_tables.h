@@ -84,11 +84,18 @@ constexpr std::array<float, 24> kGain{-60,  -47,  -41,  -33,  -27,  -21,  -17.5f
 
 // The Air band: a reciprocal peak far above the audio band, realised by the correction alone, by
 // gain. Given for 44.1 kHz; other rates have their own tables (generated).
+// Kernel length and flat share are fixed at 44.1 kHz; the tables of the other rates may set their own,
+// since there the same kernel spans a different stretch of time.
+constexpr int kAirKernelLengthIndex = 12;
+constexpr float kAirFlatTaps = 0.8f;
 struct AirPoint {
     float frequency, q, gain;  // the reference section (Hz, Q, dB)
     float kernelPhase;
     int length;
     float outputGain;
+    int kernelLengthIndex = kAirKernelLengthIndex;
+    float flatTaps = kAirFlatTaps;
+    friend constexpr bool operator==(const AirPoint&, const AirPoint&) = default;
 };
 constexpr int kAirPoints = 10;
 constexpr std::array<float, kAirPoints> kAirGainAxis{-15, -10, -5, -2, -0.01f, 0, 2, 5, 10, 15};
@@ -105,8 +112,6 @@ constexpr AirTable kAir44{{
     {40000, 0.38f, 20, 0.55545f, 24, 1},
     {30000, 0.875f, 30, 0.5551f, 24, 1},
 }};
-constexpr int kAirKernelLengthIndex = 12;
-constexpr float kAirFlatTaps = 0.8f;
 // Rates that have an Air table of their own; other rates use the nearest.
 constexpr std::array<float, 4> kAirRates{44100, 48000, 88200, 96000};
 

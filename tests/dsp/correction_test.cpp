@@ -3,6 +3,7 @@
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
 #include "dsp/band_recipes.h"
+#include "dsp/correction_fir.h"
 #include "dsp/correction_lookup.h"
 #include "dsp/eq_engine.h"
 #include "tools/response/band_response.h"
@@ -132,6 +133,71 @@ TEST(CorrectionLookup, FirstOrderHighPassAndGridScaling) {
     // 1000 Hz at 96 kHz lies below 500 Hz on the 44.1 kHz grid.
     EXPECT_EQ(runRecipe(BandKind::kHighPass6, 1000.0f, 0.7f, 0.0f, 96000.0f).correction.length, 0);
     EXPECT_EQ(runRecipe(BandKind::kHighPass6, 1000.0f, 0.7f, 0.0f, 44100.0f).correction.length, 2);
+}
+
+TEST(CorrectionLookup, AirEntriesBlendAlongTheGainAxis) {
+    // The table of the rate is read: entries mix linearly, the kernel is the larger of the two (at a
+    // point its own), a gain at or above the last point takes that entry alone.
+    T::AirTable table = T::kAir44;
+    table[6].kernelLengthIndex = 6, table[6].flatTaps = 0.5f, table[6].length = 20;  // +2 dB
+    table[7].kernelLengthIndex = 9, table[7].flatTaps = 0.7f, table[7].length = 31;  // +5 dB
+    T::Set set = T::builtIn();
+    set.air[3] = &table;  // 96 kHz
+    const BandRecipe at2 = runRecipe(BandKind::kBell, kAir, 0.0f, 2.0f, 96000.0f, &set);
+    EXPECT_EQ(at2.correction.kernelLengthIndex, 6);
+    EXPECT_FLOAT_EQ(at2.correction.flatTaps, 0.5f);
+    const BandRecipe at35 = runRecipe(BandKind::kBell, kAir, 0.0f, 3.5f, 96000.0f, &set);
+    EXPECT_EQ(at35.correction.kernelLengthIndex, 9);
+    EXPECT_FLOAT_EQ(at35.correction.flatTaps, 0.6f);
+    EXPECT_EQ(at35.correction.length, 25);
+    EXPECT_FALSE(at35.iirActive);
+    // 44.1 kHz keeps its own kernel and flat share.
+    const BandRecipe base = runRecipe(BandKind::kBell, kAir, 0.0f, 3.5f, 44100.0f, &set);
+    EXPECT_EQ(base.correction.kernelLengthIndex, T::kAirKernelLengthIndex);
+    EXPECT_FLOAT_EQ(base.correction.flatTaps, T::kAirFlatTaps);
+    EXPECT_EQ(runRecipe(BandKind::kBell, kAir, 0.0f, 40.0f, 96000.0f, &set).correction.length, table[9].length);
+}
+
+TEST(CorrectionFir, TheProcessorsSumsAgreeWithThePortableOnes) {
+    // Whichever code the processor runs, every length and sub-block size gives the same sums within
+    // float rounding, with the history read before the block.
+    const std::vector<float> signal = noise(200, 3);
+    const std::vector<float> a = noise(44, 4), b = noise(44, 5);
+    const float* x = signal.data() + 100;
+    for (int length : {1, 5, 17, 44})
+        for (int n : {1, 3, 4, 7, 16, 31, 32, 44}) {
+            std::vector<float> out(44, 0.25f), want(44, 0.25f);
+            CorrectionFir::accumulate(a.data(), length, x, out.data(), n);
+            CorrectionFir::Portable::accumulatePortable(a.data(), length, x, want.data(), n);
+            std::vector<float> fresh(44), old(44), wantFresh(44), wantOld(44);
+            CorrectionFir::accumulatePair(a.data(), b.data(), length, x, fresh.data(), old.data(), n);
+            CorrectionFir::Portable::accumulatePairPortable(a.data(), b.data(), length, x, wantFresh.data(), wantOld.data(), n);
+            for (int i = 0; i < 44; ++i) {
+                const size_t k = static_cast<size_t>(i);
+                EXPECT_NEAR(out[k], want[k], 1e-5f) << length << " " << n << " " << i;
+                if (i >= n) continue;
+                EXPECT_NEAR(fresh[k], wantFresh[k], 1e-5f) << length << " " << n << " " << i;
+                EXPECT_NEAR(old[k], wantOld[k], 1e-5f) << length << " " << n << " " << i;
+            }
+        }
+}
+
+TEST(CorrectionLookup, ALowShelfIsItsGainTimesTheHighShelfOfTheReversedGain) {
+    // The low shelf reads the high shelf's cells with the gain reversed and keeps its own gain, so
+    // with its correction it still mirrors the high shelf exactly, at every rate.
+    for (float fs : {44100.0f, 96000.0f})
+        for (float f : {300.0f, 2500.0f, 9000.0f, 17500.0f})
+            for (float q : {0.4f, 1.0f, 1.8f})
+                for (float gain : {-15.0f, -7.5f, 3.0f, 12.0f}) {
+                    BandFilter low, high;
+                    low.setSampleRate(fs), high.setSampleRate(fs);
+                    BandResponse::design(low, {f, gain, q, BandKind::kLowShelf});
+                    BandResponse::design(high, {f, -gain, q, BandKind::kHighShelf});
+                    EXPECT_EQ(low.correctionInUse(), high.correctionInUse());
+                    for (double x : {20.0, 200.0, 2000.0, 8000.0, 15000.0, 20000.0})
+                        EXPECT_NEAR(BandResponse::magnitudeDb(low, x), gain + BandResponse::magnitudeDb(high, x), 2e-3)
+                            << fs << " " << f << " " << q << " " << gain << " at " << x;
+                }
 }
 
 TEST(CorrectionDesign, BelowTheCorrectionRangeTheDesignIsDoneInOneStep) {

@@ -54,5 +54,17 @@ inline BiquadCoefficients inverted(const BiquadCoefficients& c) {
 }
 
 // Prewarped analog angular frequency (rad/s) that the bilinear transform maps onto f.
+// (1 - t) a + t b, coefficient by coefficient.
+inline BiquadCoefficients blended(const BiquadCoefficients& a, const BiquadCoefficients& b, double t) {
+    const auto mix = [t](double x, double y) { return (1.0 - t) * x + t * y; };
+    BiquadCoefficients c;
+    c.b0 = mix(a.b0, b.b0);
+    c.b1 = mix(a.b1, b.b1);
+    c.b2 = mix(a.b2, b.b2);
+    c.a1 = mix(a.a1, b.a1);
+    c.a2 = mix(a.a2, b.a2);
+    return c;
+}
+
 inline double prewarp(double f, double rate) { return 2.0 * rate * std::tan(kPi * f / rate); }
 }  // namespace BiquadMath

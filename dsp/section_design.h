@@ -36,6 +36,11 @@ BiquadCoefficients designSection(const SectionDesign& section, double rate);
 // Highest design frequency, as a fraction of the design rate.
 constexpr double kMaxDesignFraction = 0.49;
 
-// Whether the prescribed-Nyquist peaking design is defined: the analog model's upper band edge
-// f (1/(2Q) + sqrt(1 + 1/(4Q^2))) lies below Nyquist. Outside it the reciprocal design is used.
+// The analog model's upper band edge f (1/(2Q) + sqrt(1 + 1/(4Q^2))) as a fraction of Nyquist.
+double peakNyquistEdge(double frequency, double q, double rate);
+
+// Whether the prescribed-Nyquist peaking design is defined: that edge lies below Nyquist. Outside it
+// the reciprocal design is used; from kNyquistBlendStart on the designs are blended towards it, so
+// that a band swept through the limit changes smoothly.
+constexpr double kNyquistBlendStart = 0.8;
 bool peakNyquistDesignValid(double frequency, double q, double rate);

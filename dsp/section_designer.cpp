@@ -102,12 +102,13 @@ bool finite(const BiquadCoefficients& c) {
 
 }  // namespace
 
-bool peakNyquistDesignValid(double frequency, double q, double rate) {
-    if (!(q > 0.0)) return false;
+double peakNyquistEdge(double frequency, double q, double rate) {
+    if (!(q > 0.0) || !(rate > 0.0)) return 1e30;
     const double half = 0.5 / q;
-    const double upperEdge = frequency * (half + std::sqrt(1.0 + half * half));
-    return upperEdge < 0.5 * rate;
+    return frequency * (half + std::sqrt(1.0 + half * half)) / (0.5 * rate);
 }
+
+bool peakNyquistDesignValid(double frequency, double q, double rate) { return peakNyquistEdge(frequency, q, rate) < 1.0; }
 
 BiquadCoefficients designSection(const SectionDesign& section, double rate) {
     namespace P = SectionPrototype;
@@ -152,15 +153,24 @@ BiquadCoefficients designSection(const SectionDesign& section, double rate) {
         if (section.gain == 0.0f || !(q1 > 0.0)) return identity;
         // Where the upper band edge comes near Nyquist the prescribed-Nyquist design is no longer
         // defined; the reciprocal design stays close to the analog model there.
-        const auto fallback = [&] { return peakReciprocal(BiquadMath::prewarp(f, rate), gain, q1, rate); };
-        if (!peakNyquistDesignValid(f, q1, rate)) return fallback();
         const bool symmetric = section.prototype == P::kPeakNyquistSymmetric;
         const double g = symmetric && gain < 1.0 ? 1.0 / gain : gain;
+        const auto fallback = [&] { return peakReciprocal(BiquadMath::prewarp(f, rate), g, q1, rate); };
+        const double edge = peakNyquistEdge(f, q1, rate);
+        if (!(edge < 1.0)) return symmetric && gain < 1.0 ? inverted(fallback()) : fallback();
         // The bandwidth is measured where the analog model has the squared gain (1 + G^2) / 2.
         const double gb2 = (1.0 + g * g) / 2.0;
         const double w0 = 2.0 * kPi * f / rate;
-        const BiquadCoefficients c = peakNyquist(w0, w0 / q1, g, gb2);
-        if (!finite(c)) return fallback();
+        BiquadCoefficients c = peakNyquist(w0, w0 / q1, g, gb2);
+        if (!finite(c)) {
+            c = fallback();
+        } else if (edge > kNyquistBlendStart) {
+            // Towards the limit the design hands over smoothly to the reciprocal one: stable (and,
+            // for a boost, minimum-phase) sections form convex sets, so the blend stays both.
+            double t = (edge - kNyquistBlendStart) / (1.0 - kNyquistBlendStart);
+            t = t * t * (3.0 - 2.0 * t);
+            c = BiquadMath::blended(c, fallback(), t);
+        }
         return symmetric && gain < 1.0 ? inverted(c) : c;
     }
     case P::kNotch:

@@ -132,10 +132,19 @@ void optimiseAir(int rateIndex, WorkingTables& shared, OptimiserState& state, in
         }
         return current;
     };
-    for (int round = 0; round < 4; ++round)
+    for (int round = 0; round < 5; ++round)
         for (int point = 0; point < T::kAirPoints; ++point) {
             T::AirPoint& p = table[static_cast<size_t>(point)];
             std::vector<std::pair<double, T::AirPoint>> starts{{score(point), p}};
+            // The same point of the other rates' tables: nearby rates often share a good entry.
+            const T::AirPoint own = p;
+            for (int other = 1; other < 4; ++other) {
+                if (other == rateIndex) continue;
+                p = mine.air[other][static_cast<size_t>(point)];
+                if (flat(point)) p.gain = own.gain, p.kernelPhase = own.kernelPhase, p.outputGain = own.outputGain;
+                starts.emplace_back(score(point), p);
+            }
+            p = own;
             if (!flat(point)) {
                 // A coarse grid of reference peaks around the 44.1 kHz entry.
                 const T::AirPoint base = T::kAir44[static_cast<size_t>(point)];

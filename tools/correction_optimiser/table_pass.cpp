@@ -97,10 +97,10 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         const bool finished = flat || state.isDone(table, other);
         if (!options.polish && !finished) continue;
         // Just off the point the band takes the larger kernel of the two cells with this cell's other
-        // entries; half-way both mix evenly (the lines of one and two axes, cheap to score, also at
-        // the quarters).
+        // entries; half-way both mix evenly. Along the frequency axis (where a section's design can
+        // bend between the points) and on the lines of one and two axes also at the quarters.
         std::vector<float> steps{0.05f, 0.5f};
-        if (!shape.gainAxis) steps = {0.05f, 0.25f, 0.5f, 0.75f};
+        if (!shape.gainAxis || (d[1] == 0 && d[2] == 0)) steps = {0.05f, 0.25f, 0.5f, 0.75f};
         for (float u : steps) settings.push_back(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
         if (!flat) {
             Cell seed = cells[static_cast<size_t>(other)];

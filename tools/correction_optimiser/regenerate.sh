@@ -1,0 +1,26 @@
+#!/bin/sh
+# Regenerates dsp/correction_tables_generated.h with the correction optimiser: the Air tables of
+# the other rates, a first pass over every cell of the bell, shelf, low-pass and high-pass tables,
+# then polish passes that search every cell again against all its neighbours. Every step resumes
+# from the state file, so the script can be stopped and run again.
+#
+#   tools/correction_optimiser/regenerate.sh <build directory> [state file]
+#
+# The searches start from the tables compiled into the optimiser (--seeds builtin); with an empty
+# build of the neutral tables they start from the plain bands.
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:?usage: regenerate.sh <build directory> [state file]}
+state=${2:-"$build/correction.state"}
+threads=$(nproc)
+tables=bell,shelf,lowpass2,lowpass1,highpass1
+
+cmake --build "$build" --target tovin_correction_optimiser
+optimiser="$build/bench/tovin_correction_optimiser"
+"$optimiser" --state "$state" --seeds builtin --tables air --budget 300
+"$optimiser" --state "$state" --seeds builtin --tables "$tables" --threads "$threads" --starts 6 --budget 160
+for keep in 0.5 0.3; do
+    "$optimiser" --state "$state" --seeds builtin --tables "$tables" --polish --keep "$keep" --threads "$threads" \
+        --starts 3 --budget 200
+done
+"$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

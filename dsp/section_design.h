@@ -39,8 +39,7 @@ constexpr double kMaxDesignFraction = 0.49;
 // The analog model's upper band edge f (1/(2Q) + sqrt(1 + 1/(4Q^2))) as a fraction of Nyquist.
 double peakNyquistEdge(double frequency, double q, double rate);
 
-// Whether the prescribed-Nyquist peaking design is defined: that edge lies below Nyquist. Outside it
-// the reciprocal design is used; from kNyquistBlendStart on the designs are blended towards it, so
-// that a band swept through the limit changes smoothly.
+// The prescribed-Nyquist peaking design is defined while that edge lies below Nyquist; beyond it the
+// reciprocal design is used, and from kNyquistBlendStart on the two are blended, so that a band
+// swept through the limit changes smoothly.
 constexpr double kNyquistBlendStart = 0.8;
-bool peakNyquistDesignValid(double frequency, double q, double rate);

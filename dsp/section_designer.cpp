@@ -108,7 +108,6 @@ double peakNyquistEdge(double frequency, double q, double rate) {
     return frequency * (half + std::sqrt(1.0 + half * half)) / (0.5 * rate);
 }
 
-bool peakNyquistDesignValid(double frequency, double q, double rate) { return peakNyquistEdge(frequency, q, rate) < 1.0; }
 
 BiquadCoefficients designSection(const SectionDesign& section, double rate) {
     namespace P = SectionPrototype;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -110,6 +111,20 @@ TEST(CellSearch, DescentReachesTheBestCellInsideTheRanges) {
     EXPECT_FLOAT_EQ(wild.outputGain, 1.25f);
     const T::Cell fromSeeds = CellSearch::fromSeeds(score, {T::Cell{}, c}, 1, 50, best);
     EXPECT_EQ(fromSeeds.length, 21);
+}
+
+TEST(CellSearch, DescentLeavesAKinkThatOnlyTwoEntriesTogetherCanLeave) {
+    // A largest-deviation score: from the start, stepping the phase or the flat share alone makes it
+    // worse, stepping both together makes it better; the best lies at phase 0.62, flat share 0.6.
+    const CellSearch::Score score = [](const T::Cell& c, double) {
+        const double x = (c.kernelPhase - 0.5) / 0.04, y = c.flatTaps / 0.2;
+        return std::max(std::fabs(x - y), 0.1 * std::fabs(x + y - 6.0));
+    };
+    double best = 0.0;
+    const T::Cell c = CellSearch::descend(score, T::Cell{}, best, 2000, CellSearch::kKernelPhase | CellSearch::kFlatTaps);
+    EXPECT_NEAR(c.kernelPhase, 0.62f, 0.002f);
+    EXPECT_NEAR(c.flatTaps, 0.6f, 0.01f);
+    EXPECT_LT(best, 0.02);
 }
 
 TEST(TablePass, ASearchedCellFollowsTheAnalogBandBetterThanThePlainOne) {

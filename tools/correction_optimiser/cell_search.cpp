@@ -56,6 +56,31 @@ Cell descend(const Score& score, Cell cell, double& best, int budget, unsigned f
                 }
             }
         }
+        // The score is a largest deviation: at a kink between two settings' deviations no single
+        // entry helps, while two moved together can. Pairs of the continuous entries are tried
+        // before the steps shrink.
+        for (int a = 2; a < 8 && !improved && used < budget; ++a) {
+            if ((free & (1u << a)) == 0) continue;
+            for (int b = a + 1; b < 8 && !improved && used < budget; ++b) {
+                if ((free & (1u << b)) == 0) continue;
+                for (int da : {1, -1}) {
+                    for (int db : {1, -1}) {
+                        Cell trial = cell;
+                        move(trial, a, da);
+                        move(trial, b, db);
+                        clampCell(trial);
+                        if (trial == cell) continue;
+                        const double s = score(trial, best);
+                        ++used;
+                        if (s < best - 1e-6) {
+                            best = s, cell = trial, improved = true;
+                            break;
+                        }
+                    }
+                    if (improved) break;
+                }
+            }
+        }
         if (!improved) scale *= 0.5f;
     }
     return cell;

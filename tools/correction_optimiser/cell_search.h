@@ -32,7 +32,8 @@ enum Entry : unsigned {
 };
 
 // Coordinate descent from `start`: every free entry is stepped both ways, the first improvement is
-// kept, the steps halve when a round brings nothing; at most `budget` scores.
+// kept; when none helps, pairs of the continuous entries are stepped together; the steps halve when
+// a round brings nothing; at most `budget` scores.
 Cell descend(const Score& score, Cell start, double& best, int budget, unsigned free = kAllEntries);
 
 // A coarse grid of tap counts, kernel lengths and flat shares (kernel centred, no adjustments).

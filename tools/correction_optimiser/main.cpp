@@ -4,14 +4,16 @@
 //
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
 //                              [--polish] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
-//                              [--plain-enough X] [--from-hz F] [--below-hz F] [--emit HEADER]
+//                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--gains LOW:HIGH]
+//                              [--emit HEADER]
 //
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
 // the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
 // tables) into the tables as starting points without counting them as finished. The first pass searches the cells not yet finished; --polish
 // searches finished cells again against all their neighbours, skipping those whose score is at or
 // below --keep (units of their targets). Cells around which the plain band scores at or below
-// --plain-enough (default 0.5) stay neutral. --emit writes the header from the state file.
+// --plain-enough (default 0.5) stay neutral. --from-hz, --below-hz, --q-from and --gains (knob gains)
+// limit a run to part of the tables. --emit writes the header from the state file.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/state_file.h"
@@ -45,19 +47,22 @@ bool listed(const std::string& list, const char* name) {
     return false;
 }
 
-// Lines by priority: small gains first (the most used settings), then larger.
-std::vector<Job> linesOf(const std::string& tables) {
+// Lines by priority: small gains first (the most used settings), then larger; only knob gains from
+// `gainLow` to `gainHigh` and Q points from `qFrom` on.
+std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, float qFrom) {
     std::vector<Job> jobs;
     for (const char* name : {"bell", "shelf", "lowpass2", "lowpass1", "highpass1"}) {
         if (!listed(tables, name)) continue;
         const TablePass::Shape shape = TablePass::shapeOf(name);
         if (!shape.gainAxis) {
-            for (int qi = 0; qi < shape.qCount; ++qi) jobs.push_back({name, qi, 0});
+            for (int qi = 0; qi < shape.qCount; ++qi)
+                if (shape.qs == nullptr || shape.qs[qi] >= qFrom) jobs.push_back({name, qi, 0});
             continue;
         }
         for (int g = 1; g <= 15; ++g)
             for (int knob : {g, -g})
-                for (int qi = 0; qi < shape.qCount; ++qi) jobs.push_back({name, qi, knob + 15});
+                for (int qi = 0; qi < shape.qCount; ++qi)
+                    if (knob >= gainLow && knob <= gainHigh && shape.qs[qi] >= qFrom) jobs.push_back({name, qi, knob + 15});
     }
     return jobs;
 }
@@ -68,7 +73,8 @@ int main(int argc, char** argv) {
     std::string emitPath, seedsPath, tables = "bell,shelf,lowpass2,lowpass1,highpass1,air";
     TablePass::Options options;
     bool keepGiven = false;
-    float fromHz = 0.0f, belowHz = 1e9f;
+    float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f;
+    int gainLow = -15, gainHigh = 15;
     int threads = 1;
     double seconds = 1e9;
     for (int i = 1; i < argc; ++i) {
@@ -87,6 +93,14 @@ int main(int argc, char** argv) {
         else if (a == "--plain-enough") options.plainEnough = std::atof(next().c_str());
         else if (a == "--from-hz") fromHz = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--below-hz") belowHz = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--q-from") qFrom = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--gains") {
+            const std::string range = next();
+            if (std::sscanf(range.c_str(), "%d:%d", &gainLow, &gainHigh) != 2) {
+                std::fprintf(stderr, "--gains takes LOW:HIGH knob gains in dB\n");
+                return 2;
+            }
+        }
         else {
             std::fprintf(stderr, "unknown option %s (see the program's header)\n", a.c_str());
             return 2;
@@ -113,7 +127,7 @@ int main(int argc, char** argv) {
         const auto pastDeadline = [&] { return std::chrono::steady_clock::now() > deadline; };
         if (listed(tables, "air"))
             for (int r = 1; r <= 3; ++r) optimiseAir(r, shared, state, options.budget);
-        const std::vector<Job> jobs = linesOf(tables);
+        const std::vector<Job> jobs = linesOf(tables, gainLow, gainHigh, qFrom);
         std::atomic<size_t> next{0};
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t)

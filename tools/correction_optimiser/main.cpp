@@ -5,7 +5,7 @@
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
 //                              [--polish] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--gains LOW:HIGH]
-//                              [--emit HEADER]
+//                              [--kernel K] [--emit HEADER]
 //
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
 // the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
@@ -13,7 +13,9 @@
 // searches finished cells again against all their neighbours, skipping those whose score is at or
 // below --keep (units of their targets). Cells around which the plain band scores at or below
 // --plain-enough (default 0.5) stay neutral. --from-hz, --below-hz, --q-from and --gains (knob gains)
-// limit a run to part of the tables. --emit writes the header from the state file.
+// limit a run to part of the tables. --kernel gives every searched cell kernel length index K (the
+// band takes the largest kernel of a cell's corners, so mixed kernels make neighbouring cells change
+// each other). --emit writes the header from the state file.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/state_file.h"
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
         else if (a == "--plain-enough") options.plainEnough = std::atof(next().c_str());
         else if (a == "--from-hz") fromHz = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--below-hz") belowHz = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--kernel") options.kernel = std::clamp(std::atoi(next().c_str()), 0, 13);
         else if (a == "--q-from") qFrom = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--gains") {
             const std::string range = next();

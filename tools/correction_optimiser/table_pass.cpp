@@ -80,11 +80,18 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         mine = shared;
     }
     std::vector<Cell>& cells = *mine.table(table);
-    Cell current = cells[static_cast<size_t>(index)];
-    if ((shape.free & CellSearch::kGainOffset) == 0) current.gainOffset = 0.0f;
+    // With one kernel for every cell the larger-kernel rule between corners changes nothing, so a
+    // cell's neighbours cannot swap its kernel under it.
+    const unsigned free = options.kernel >= 0 ? shape.free & ~CellSearch::kKernelLength : shape.free;
+    const auto fitted = [&](Cell c) {
+        if ((shape.free & CellSearch::kGainOffset) == 0) c.gainOffset = 0.0f;
+        if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
+        return c;
+    };
+    const Cell current = fitted(cells[static_cast<size_t>(index)]);
 
     std::vector<Scoring::Setting> settings{settingAt(table, shape, grid, fi, qi, gi)};
-    std::vector<Cell> seeds{current, Cell{}};
+    std::vector<Cell> seeds{current, fitted(Cell{})};
     const int around[10][3] = {{-1, 0, 0}, {1, 0, 0},   {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
                                {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
     for (const auto& d : around) {
@@ -103,11 +110,25 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (!shape.gainAxis || (d[1] == 0 && d[2] == 0)) steps = {0.05f, 0.25f, 0.5f, 0.75f};
         for (float u : steps) settings.push_back(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
         if (!flat) {
-            Cell seed = cells[static_cast<size_t>(other)];
-            if ((shape.free & CellSearch::kGainOffset) == 0) seed.gainOffset = 0.0f;
-            seeds.push_back(seed);
+            seeds.push_back(fitted(cells[static_cast<size_t>(other)]));
         }
     }
+    // Inside the cells of three axes the band blends up to eight cells: half-way along the diagonals
+    // that involve the gain axis (frequency and gain, Q and gain, and all three), where cells of
+    // different character meet worst.
+    if (shape.gainAxis)
+        for (int df = -1; df <= 1; ++df)
+            for (int dq = -1; dq <= 1; ++dq)
+                for (int dg : {-1, 1}) {
+                    if (df == 0 && dq == 0) continue;
+                    const int f2 = fi + df, q2 = qi + dq, g2 = gi + dg;
+                    if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount || g2 < 0 ||
+                        g2 >= T::kGainSteps)
+                        continue;
+                    if (!options.polish && g2 != kFlatGainIndex && !state.isDone(table, cellIndex(shape, f2, q2, g2)))
+                        continue;
+                    settings.push_back(settingAt(table, shape, grid, fi + 0.5f * df, qi + 0.5f * dq, gi + 0.5f * dg));
+                }
     // The last frequency point also serves every frequency above it, up to 20 kHz.
     if (fi == shape.frequencyCount - 1)
         for (float f = shape.frequencies[fi] * 1.25f; f < 20001.0f; f *= 1.25f) {
@@ -139,11 +160,10 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         bestScore = score(best, 1e30);
     } else if (before > options.keep) {
         if (!options.polish) {
-            const std::vector<Cell> coarse = CellSearch::coarseSeeds();
-            seeds.insert(seeds.end(), coarse.begin(), coarse.end());
+            for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
         }
         double found = 0.0;
-        const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, shape.free);
+        const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);
         if (found < bestScore) bestScore = found, best = c;
     }
     state.finishCell(shared, table, index, best, bestScore, plain);

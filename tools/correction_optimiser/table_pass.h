@@ -1,7 +1,7 @@
 // Searching the cells of the bell, shelf, low-pass and high-pass tables. A cell is judged on its own
 // grid point and on the half-way settings towards its neighbours (frequency, Q and gain, both sides,
-// and diagonally in frequency and Q), since the band blends the corners of a cell linearly: settings
-// between cells must stay good too.
+// and along every diagonal of the cells around it), since the band blends the corners of a cell
+// linearly: settings between cells must stay good too.
 //
 // The first pass searches each cell from a coarse grid of seeds and the finished cells around it,
 // counting only neighbours that are finished; a polish pass searches a finished cell again from
@@ -37,6 +37,8 @@ struct Options {
     // Where the plain band scores at or below this around the cell, the cell stays neutral: no taps
     // are spent where the bilinear design already meets its targets with room to spare.
     double plainEnough = 0.5;
+    // At or above 0: every searched cell takes this kernel length index.
+    int kernel = -1;
 };
 
 // Searches one cell and records it in the state (and the shared tables). Returns its score.

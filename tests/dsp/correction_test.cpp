@@ -75,6 +75,20 @@ std::vector<float> run(BandFilter& band, std::vector<float> x, int block, Values
 }
 }  // namespace
 
+TEST(CorrectionTables, EveryCellWithTapsTakesTheLongestKernel) {
+    // The band uses the largest kernel among a cell's corners: one kernel everywhere keeps a cell from
+    // changing how its neighbours sound (the first-order high-pass has its kernels fixed).
+    const T::Set& set = T::builtIn();
+    const int longest = static_cast<int>(T::kKernelLengths.size()) - 1;
+    for (const T::Table* table : {&set.bell, &set.shelf[0], &set.shelf[1], &set.lowPass2, &set.lowPass1})
+        for (int i = 0; i < table->sparseCount; ++i) {
+            const T::Cell& c = table->sparse[i].cell;
+            if (c.length > 0) {
+                EXPECT_EQ(c.kernelLengthIndex, longest) << "entry " << table->sparse[i].index;
+            }
+        }
+}
+
 TEST(CorrectionLookup, GridRules) {
     using namespace CorrectionLookup;
     // Frequencies scale with the rate; below the first point there is no correction; the last

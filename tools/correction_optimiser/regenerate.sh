@@ -2,7 +2,8 @@
 # Regenerates dsp/correction_tables_generated.h with the correction optimiser: the Air tables of
 # the other rates, a first pass over every cell of the bell, shelf, low-pass and high-pass tables,
 # then polish passes that search every cell again against all its neighbours. Every step resumes
-# from the state file, so the script can be stopped and run again.
+# from the state file, so the script can be stopped and run again. Every cell takes the longest
+# kernel (index 13), so that the larger-kernel rule between a cell's corners changes nothing.
 #
 #   tools/correction_optimiser/regenerate.sh <build directory> [state file]
 #
@@ -18,9 +19,9 @@ tables=bell,shelf,lowpass2,lowpass1,highpass1
 cmake --build "$build" --target tovin_correction_optimiser
 optimiser="$build/bench/tovin_correction_optimiser"
 "$optimiser" --state "$state" --seeds builtin --tables air --budget 300
-"$optimiser" --state "$state" --seeds builtin --tables "$tables" --threads "$threads" --starts 6 --budget 160
-for keep in 0.5 0.3; do
-    "$optimiser" --state "$state" --seeds builtin --tables "$tables" --polish --keep "$keep" --threads "$threads" \
-        --starts 3 --budget 200
+"$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --threads "$threads" --starts 6 --budget 160
+for keep in 0.5 0.3 0.3; do
+    "$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --polish --keep "$keep" \
+        --threads "$threads" --starts 4 --budget 300
 done
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

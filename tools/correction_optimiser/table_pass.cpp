@@ -104,10 +104,13 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         const bool finished = flat || state.isDone(table, other);
         if (!options.polish && !finished) continue;
         // Just off the point the band takes the larger kernel of the two cells with this cell's other
-        // entries; half-way both mix evenly. Along the frequency axis (where a section's design can
-        // bend between the points) and on the lines of one and two axes also at the quarters.
+        // entries; half-way both mix evenly.
+        // The tap count is blended and truncated, so between a cell with many taps and one with
+        // none the band passes through every shorter correction: the frequency and Q lines are
+        // checked densely.
         std::vector<float> steps{0.05f, 0.5f};
-        if (!shape.gainAxis || (d[1] == 0 && d[2] == 0)) steps = {0.05f, 0.25f, 0.5f, 0.75f};
+        if (!shape.gainAxis || (d[1] == 0 && d[2] == 0)) steps = {0.05f, 0.1f, 0.17f, 0.25f, 0.35f, 0.5f, 0.65f, 0.75f, 0.9f};
+        else if (d[2] == 0 && (d[0] == 0 || d[1] == 0)) steps = {0.05f, 0.25f, 0.5f, 0.75f};
         for (float u : steps) settings.push_back(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
         if (!flat) {
             seeds.push_back(fitted(cells[static_cast<size_t>(other)]));

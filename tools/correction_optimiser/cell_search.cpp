@@ -40,46 +40,30 @@ Cell descend(const Score& score, Cell cell, double& best, int budget, unsigned f
             default: c.outputGain *= std::exp(0.01f * s); break;
             }
         };
+        // Steps entry a by da and, when b is at or above 0, entry b by db; keeps the trial if better.
+        const auto tryStep = [&](int a, int da, int b, int db) {
+            Cell trial = cell;
+            move(trial, a, da);
+            if (b >= 0) move(trial, b, db);
+            clampCell(trial);
+            if (trial == cell) return false;
+            const double s = score(trial, best);
+            ++used;
+            if (s >= best - 1e-6) return false;
+            best = s, cell = trial;
+            return true;
+        };
         bool improved = false;
-        for (int entry = 0; entry < 8 && !improved; ++entry) {
-            if ((free & (1u << entry)) == 0) continue;
-            for (int d : {1, -1}) {
-                Cell trial = cell;
-                move(trial, entry, d);
-                clampCell(trial);
-                if (trial == cell) continue;
-                const double s = score(trial, best);
-                ++used;
-                if (s < best - 1e-6) {
-                    best = s, cell = trial, improved = true;
-                    break;
-                }
-            }
-        }
+        for (int entry = 0; entry < 8 && !improved; ++entry)
+            if ((free & (1u << entry)) != 0) improved = tryStep(entry, 1, -1, 0) || tryStep(entry, -1, -1, 0);
         // The score is a largest deviation: at a kink between two settings' deviations no single
         // entry helps, while two moved together can. Pairs of the continuous entries are tried
         // before the steps shrink.
         for (int a = 2; a < 8 && !improved && used < budget; ++a) {
             if ((free & (1u << a)) == 0) continue;
-            for (int b = a + 1; b < 8 && !improved && used < budget; ++b) {
-                if ((free & (1u << b)) == 0) continue;
-                for (int da : {1, -1}) {
-                    for (int db : {1, -1}) {
-                        Cell trial = cell;
-                        move(trial, a, da);
-                        move(trial, b, db);
-                        clampCell(trial);
-                        if (trial == cell) continue;
-                        const double s = score(trial, best);
-                        ++used;
-                        if (s < best - 1e-6) {
-                            best = s, cell = trial, improved = true;
-                            break;
-                        }
-                    }
-                    if (improved) break;
-                }
-            }
+            for (int b = a + 1; b < 8 && !improved && used < budget; ++b)
+                if ((free & (1u << b)) != 0)
+                    improved = tryStep(a, 1, b, 1) || tryStep(a, 1, b, -1) || tryStep(a, -1, b, 1) || tryStep(a, -1, b, -1);
         }
         if (!improved) scale *= 0.5f;
     }

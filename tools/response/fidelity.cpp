@@ -7,9 +7,10 @@
 //
 //   tovin_fidelity [--short] [--check bounds.txt] [--record]
 //
-// --short uses a coarse grid (for sanitizer builds, where the full grid is slow); --check compares each corrected figure with the bound
-// recorded for it in the file (lines "<figure> <rate> <bound dB>") and fails when one is exceeded;
-// --record prints such lines for the current figures (with a small margin) instead of the report.
+// --short uses a coarse grid (for sanitizer builds, where the full grid is slow); --check compares
+// each corrected figure with the bound recorded for it in the file (lines "<figure> <rate> <bound
+// dB>") and fails when one is exceeded; --record prints such lines for the current figures (with a
+// small margin) instead of the report.
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
 #include "dsp/band_recipes.h"
@@ -56,12 +57,17 @@ struct Probe {
     float fs;
     std::vector<double> points;
     double deviation(int kind, float f, float q, float gain, Measured what, double upTo, double floorDb) const {
-        BandFilter band;
-        band.setSampleRate(fs);
-        band.setCorrectionEnabled(what == Measured::kCorrected);
-        BandResponse::design(band, {f, gain, q, kind});
+        // Only what is measured is designed: the band, or its reference section alone.
         const double rate4 = 4.0 * fs;
-        const BiquadCoefficients reference = designSection(runRecipe(kind, f, q, gain, fs).reference, rate4);
+        BandFilter band;
+        BiquadCoefficients reference;
+        if (what == Measured::kReference) {
+            reference = designSection(runRecipe(kind, f, q, gain, fs).reference, rate4);
+        } else {
+            band.setSampleRate(fs);
+            band.setCorrectionEnabled(what == Measured::kCorrected);
+            BandResponse::design(band, {f, gain, q, kind});
+        }
         double worst = 0.0;
         for (double x : points) {
             if (x > upTo) break;

@@ -147,3 +147,28 @@ TEST(TablePass, ASearchedCellFollowsTheAnalogBandBetterThanThePlainOne) {
     EXPECT_LT(score, 0.5 * plain);
     EXPECT_GT(shared.bell[static_cast<size_t>(index)].length, 0);
 }
+
+TEST(TablePass, SearchesOnlyWhatUsersHearAndKeepsAGivenMainPrototype) {
+    // The bell's Q knob starts at 0.1: the 0.05 cells serve no setting, the 0.1 cells do.
+    const TablePass::Shape bell = TablePass::shapeOf("bell");
+    EXPECT_FALSE(TablePass::qLineHeard(bell, 0));
+    EXPECT_TRUE(TablePass::qLineHeard(bell, 1));
+    EXPECT_TRUE(TablePass::qLineHeard(bell, bell.qCount - 1));
+    const TablePass::Shape shelf = TablePass::shapeOf("shelf");
+    for (int qi = 0; qi < shelf.qCount; ++qi) EXPECT_TRUE(TablePass::qLineHeard(shelf, qi));
+    EXPECT_TRUE(TablePass::qLineHeard(TablePass::shapeOf("lowpass1"), 0));
+
+    // A cell searched for the reciprocal main section starts afresh and keeps that prototype.
+    TempFile file("prototype");
+    OptimiserState state;
+    state.path = file.path;
+    WorkingTables shared;
+    const int fi = 14, qi = 6, gi = 21;  // 12 kHz, Q 1, knob +6 dB
+    TablePass::Options options;
+    options.starts = 2, options.budget = 60, options.prototype = 10;
+    const double score = TablePass::refineCell("bell", fi, qi, gi, options, shared, state);
+    const T::Cell& c = shared.bell[static_cast<size_t>(TablePass::cellIndex(bell, fi, qi, gi))];
+    EXPECT_EQ(c.prototype, 10);
+    EXPECT_GT(c.length, 0);
+    EXPECT_LT(score, 0.5 * state.scores["bell"][TablePass::cellIndex(bell, fi, qi, gi)].second);
+}

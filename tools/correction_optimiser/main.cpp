@@ -4,18 +4,20 @@
 //
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
 //                              [--polish] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
-//                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--gains LOW:HIGH]
-//                              [--kernel K] [--emit HEADER]
+//                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
+//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--emit HEADER]
 //
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
 // the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
-// tables) into the tables as starting points without counting them as finished. The first pass searches the cells not yet finished; --polish
-// searches finished cells again against all their neighbours, skipping those whose score is at or
-// below --keep (units of their targets). Cells around which the plain band scores at or below
-// --plain-enough (default 0.5) stay neutral. --from-hz, --below-hz, --q-from and --gains (knob gains)
-// limit a run to part of the tables. --kernel gives every searched cell kernel length index K (the
-// band takes the largest kernel of a cell's corners, so mixed kernels make neighbouring cells change
-// each other). --emit writes the header from the state file.
+// tables) into the tables as starting points without counting them as finished. The first pass
+// searches the cells not yet finished; --polish searches finished cells again against all their
+// neighbours, skipping those whose score is at or below --keep (units of their targets). Cells
+// around which the plain band scores at or below --plain-enough (default 0.5) stay neutral.
+// --from-hz, --below-hz, --q-from, --q-to and --gains (knob gains) limit a run to part of the
+// tables. --kernel gives every searched cell kernel length index K (the band takes the largest kernel
+// of a cell's corners, so mixed kernels make neighbouring cells change each other). --prototype
+// gives every searched cell with a correction that main prototype entry; a cell that had another
+// starts afresh from the coarse seeds. --emit writes the header from the state file.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/state_file.h"
@@ -51,20 +53,22 @@ bool listed(const std::string& list, const char* name) {
 
 // Lines by priority: small gains first (the most used settings), then larger; only knob gains from
 // `gainLow` to `gainHigh` and Q points from `qFrom` on.
-std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, float qFrom) {
+std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, float qFrom, float qTo) {
     std::vector<Job> jobs;
     for (const char* name : {"bell", "shelf", "lowpass2", "lowpass1", "highpass1"}) {
         if (!listed(tables, name)) continue;
         const TablePass::Shape shape = TablePass::shapeOf(name);
         if (!shape.gainAxis) {
             for (int qi = 0; qi < shape.qCount; ++qi)
-                if (shape.qs == nullptr || shape.qs[qi] >= qFrom) jobs.push_back({name, qi, 0});
+                if ((shape.qs == nullptr || (shape.qs[qi] >= qFrom && shape.qs[qi] <= qTo)) && TablePass::qLineHeard(shape, qi)) jobs.push_back({name, qi, 0});
             continue;
         }
         for (int g = 1; g <= 15; ++g)
             for (int knob : {g, -g})
                 for (int qi = 0; qi < shape.qCount; ++qi)
-                    if (knob >= gainLow && knob <= gainHigh && shape.qs[qi] >= qFrom) jobs.push_back({name, qi, knob + 15});
+                    if (knob >= gainLow && knob <= gainHigh && shape.qs[qi] >= qFrom && shape.qs[qi] <= qTo &&
+                        TablePass::qLineHeard(shape, qi))
+                        jobs.push_back({name, qi, knob + 15});
     }
     return jobs;
 }
@@ -75,7 +79,7 @@ int main(int argc, char** argv) {
     std::string emitPath, seedsPath, tables = "bell,shelf,lowpass2,lowpass1,highpass1,air";
     TablePass::Options options;
     bool keepGiven = false;
-    float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f;
+    float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f, qTo = 1e9f;
     int gainLow = -15, gainHigh = 15;
     int threads = 1;
     double seconds = 1e9;
@@ -97,6 +101,8 @@ int main(int argc, char** argv) {
         else if (a == "--below-hz") belowHz = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--kernel") options.kernel = std::clamp(std::atoi(next().c_str()), 0, 13);
         else if (a == "--q-from") qFrom = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--q-to") qTo = static_cast<float>(std::atof(next().c_str()));
+        else if (a == "--prototype") options.prototype = std::max(0, std::atoi(next().c_str()));
         else if (a == "--gains") {
             const std::string range = next();
             if (std::sscanf(range.c_str(), "%d:%d", &gainLow, &gainHigh) != 2) {
@@ -130,7 +136,7 @@ int main(int argc, char** argv) {
         const auto pastDeadline = [&] { return std::chrono::steady_clock::now() > deadline; };
         if (listed(tables, "air"))
             for (int r = 1; r <= 3; ++r) optimiseAir(r, shared, state, options.budget);
-        const std::vector<Job> jobs = linesOf(tables, gainLow, gainHigh, qFrom);
+        const std::vector<Job> jobs = linesOf(tables, gainLow, gainHigh, qFrom, qTo);
         std::atomic<size_t> next{0};
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t)

@@ -2,6 +2,7 @@
 
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
+#include "effect/parameter_tables.h"
 #include "tools/correction_optimiser/cell_search.h"
 #include "tools/correction_optimiser/scoring.h"
 
@@ -51,17 +52,26 @@ Scoring::Setting settingAt(const std::string& table, const Shape& shape, const S
 Shape shapeOf(const std::string& table) {
     using namespace CellSearch;
     if (table == "bell")
-        return {BandKind::kBell, T::kBellFrequencies.data(), 21, T::kBellQs.data(), 12, true, -1e9, kAllEntries};
+        return {BandKind::kBell, T::kBellFrequencies.data(), 21, T::kBellQs.data(), 12, true, -1e9, kAllEntries,
+                param::kQBell.front(), param::kQBell.back()};
     // A low shelf reads the high shelf's cells and keeps its own gain, so a shelf cell adjusts no
     // gain: the low shelf is then the exact mirror of the high one.
     if (table == "shelf")
-        return {BandKind::kHighShelf, T::kShelfFrequencies.data(), 21, T::kShelfQs.data(), 6, true, -1e9, kAllEntries & ~kGainOffset};
+        return {BandKind::kHighShelf, T::kShelfFrequencies.data(), 21, T::kShelfQs.data(), 6, true, -1e9, kAllEntries & ~kGainOffset,
+                param::kQShelf.front(), param::kQShelf.back()};
     if (table == "lowpass2")
         return {BandKind::kLowPass12, T::kLowPassFrequencies.data(), 24, T::kLowPass2Qs.data(), 15, false, -24.0, kAllEntries};
     if (table == "lowpass1")
         return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0, kAllEntries};
     // The first-order high-pass has its correction's settings fixed; its section has only a frequency.
     return {BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0, kFrequencyScale | kOutputGain};
+}
+
+bool qLineHeard(const Shape& shape, int qi) {
+    if (shape.qs == nullptr) return true;
+    const bool belowAll = qi + 1 < shape.qCount && shape.qs[qi + 1] <= shape.qLow;
+    const bool aboveAll = qi > 0 && shape.qs[qi - 1] >= shape.qHigh;
+    return !belowAll && !aboveAll;
 }
 
 int cellIndex(const Shape& shape, int fi, int qi, int gi) {
@@ -86,11 +96,17 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     const auto fitted = [&](Cell c) {
         if ((shape.free & CellSearch::kGainOffset) == 0) c.gainOffset = 0.0f;
         if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
+        if (options.prototype >= 0) c.prototype = options.prototype;
         return c;
     };
+    // A cell searched for another main prototype starts afresh: its entries suited the old one.
+    const bool newPrototype = options.prototype >= 0 && cells[static_cast<size_t>(index)].prototype != options.prototype;
     const Cell current = fitted(cells[static_cast<size_t>(index)]);
 
     std::vector<Scoring::Setting> settings{settingAt(table, shape, grid, fi, qi, gi)};
+    const auto add = [&](Scoring::Setting s) {
+        if (s.q >= shape.qLow * 0.999f && s.q <= shape.qHigh * 1.001f) settings.push_back(std::move(s));
+    };
     std::vector<Cell> seeds{current, fitted(Cell{})};
     const int around[10][3] = {{-1, 0, 0}, {1, 0, 0},   {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
                                {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
@@ -111,7 +127,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         std::vector<float> steps{0.05f, 0.5f};
         if (!shape.gainAxis || (d[1] == 0 && d[2] == 0)) steps = {0.05f, 0.1f, 0.17f, 0.25f, 0.35f, 0.5f, 0.65f, 0.75f, 0.9f};
         else if (d[2] == 0 && (d[0] == 0 || d[1] == 0)) steps = {0.05f, 0.25f, 0.5f, 0.75f};
-        for (float u : steps) settings.push_back(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
+        for (float u : steps) add(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
         if (!flat) {
             seeds.push_back(fitted(cells[static_cast<size_t>(other)]));
         }
@@ -130,7 +146,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
                         continue;
                     if (!options.polish && g2 != kFlatGainIndex && !state.isDone(table, cellIndex(shape, f2, q2, g2)))
                         continue;
-                    settings.push_back(settingAt(table, shape, grid, fi + 0.5f * df, qi + 0.5f * dq, gi + 0.5f * dg));
+                    add(settingAt(table, shape, grid, fi + 0.5f * df, qi + 0.5f * dq, gi + 0.5f * dg));
                 }
     // The last frequency point also serves every frequency above it, up to 20 kHz.
     if (fi == shape.frequencyCount - 1)
@@ -162,7 +178,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         best = Cell{};
         bestScore = score(best, 1e30);
     } else if (before > options.keep) {
-        if (!options.polish) {
+        if (!options.polish || newPrototype) {
             for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
         }
         double found = 0.0;

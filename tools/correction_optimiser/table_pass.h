@@ -25,7 +25,12 @@ struct Shape {
     bool gainAxis;    // 31 points, -15 to +15 dB (bells: the knob gain)
     double floorDb;   // pass filters: only where the analog response lies above
     unsigned free;    // the cell entries the recipe takes from this table (CellSearch::Entry)
+    // The Q that users can set on the band: settings outside are never heard, so they are not
+    // scored, and a Q line whose cells only serve them is not searched.
+    float qLow = 0.0f, qHigh = 1e9f;
 };
+// Whether any setting users can reach reads the cells of Q line `qi`.
+bool qLineHeard(const Shape& shape, int qi);
 Shape shapeOf(const std::string& table);
 int cellIndex(const Shape& shape, int fi, int qi, int gi);
 
@@ -39,6 +44,9 @@ struct Options {
     double plainEnough = 0.5;
     // At or above 0: every searched cell takes this kernel length index.
     int kernel = -1;
+    // At or above 0: every searched cell that carries a correction takes this main prototype entry
+    // (0 keeps the recipe's, 1 switches the main IIR off, others replace it).
+    int prototype = -1;
 };
 
 // Searches one cell and records it in the state (and the shared tables). Returns its score.

@@ -20,6 +20,10 @@ cmake --build "$build" --target tovin_correction_optimiser
 optimiser="$build/bench/tovin_correction_optimiser"
 "$optimiser" --state "$state" --seeds builtin --tables air --budget 300
 "$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --threads "$threads" --starts 6 --budget 160
+# Wide bells take the reciprocal main section on every cell: the recipe's prescribed-Nyquist design
+# hands over to it between two cells there, and the cells' blend cannot follow that change.
+"$optimiser" --state "$state" --seeds builtin --tables bell --kernel 13 --prototype 10 --q-to 0.2 --polish --keep 0 \
+    --threads "$threads" --starts 4 --budget 300
 for keep in 0.5 0.3 0.3; do
     "$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --polish --keep "$keep" \
         --threads "$threads" --starts 4 --budget 300

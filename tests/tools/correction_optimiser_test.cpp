@@ -172,3 +172,30 @@ TEST(TablePass, SearchesOnlyWhatUsersHearAndKeepsAGivenMainPrototype) {
     EXPECT_GT(c.length, 0);
     EXPECT_LT(score, 0.5 * state.scores["bell"][TablePass::cellIndex(bell, fi, qi, gi)].second);
 }
+
+TEST(TablePass, ACellWithoutTapsTakesThePhaseThatSuitsACorrectionThere) {
+    // A deep cut (7 kHz, Q 2, knob -14 dB): a centred kernel puts a 32-tap correction dB off, the
+    // phase that lines the reference up lies near 0.6.
+    TempFile file("align");
+    OptimiserState state;
+    state.path = file.path;
+    WorkingTables shared;
+    const TablePass::Shape bell = TablePass::shapeOf("bell");
+    const int fi = 12, qi = 8, gi = 1;
+    ASSERT_FLOAT_EQ(bell.frequencies[fi], 7000.0f);
+    ASSERT_FLOAT_EQ(bell.qs[qi], 2.0f);
+    TablePass::Options options;
+    options.kernel = 13;
+    const int index = TablePass::cellIndex(bell, fi, qi, gi);
+    ASSERT_TRUE(TablePass::alignPhase("bell", fi, qi, gi, options, shared, state));
+    const T::Cell& c = shared.bell[static_cast<size_t>(index)];
+    EXPECT_EQ(c.length, 0);
+    EXPECT_GT(c.kernelPhase, 0.55f);
+    EXPECT_LT(c.kernelPhase, 0.65f);
+    EXPECT_TRUE(state.isDone("bell", index));
+    // A cell with taps keeps what its search found.
+    shared.bell[static_cast<size_t>(index)].length = 20;
+    shared.bell[static_cast<size_t>(index)].kernelPhase = 0.5f;
+    EXPECT_FALSE(TablePass::alignPhase("bell", fi, qi, gi, options, shared, state));
+    EXPECT_FLOAT_EQ(shared.bell[static_cast<size_t>(index)].kernelPhase, 0.5f);
+}

@@ -3,7 +3,7 @@
 // table_pass.h and scoring.h), the Air band per rate by air_search.h.
 //
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
-//                              [--polish] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
+//                              [--polish | --align-phases] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
 //                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--emit HEADER]
 //
@@ -17,7 +17,9 @@
 // tables. --kernel gives every searched cell kernel length index K (the band takes the largest kernel
 // of a cell's corners, so mixed kernels make neighbouring cells change each other). --prototype
 // gives every searched cell with a correction that main prototype entry; a cell that had another
-// starts afresh from the coarse seeds. --emit writes the header from the state file.
+// starts afresh from the coarse seeds. --align-phases gives every cell without taps the kernel phase
+// that suits a correction on its grid point (see TablePass::alignPhase), ahead of a polish. --emit
+// writes the header from the state file.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/state_file.h"
@@ -78,7 +80,7 @@ int main(int argc, char** argv) {
     OptimiserState state;
     std::string emitPath, seedsPath, tables = "bell,shelf,lowpass2,lowpass1,highpass1,air";
     TablePass::Options options;
-    bool keepGiven = false;
+    bool keepGiven = false, alignPhases = false;
     float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f, qTo = 1e9f;
     int gainLow = -15, gainHigh = 15;
     int threads = 1;
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
         else if (a == "--emit") emitPath = next();
         else if (a == "--tables") tables = next();
         else if (a == "--polish") options.polish = true;
+        else if (a == "--align-phases") alignPhases = true;
         else if (a == "--threads") threads = std::max(1, std::atoi(next().c_str()));
         else if (a == "--seconds") seconds = std::atof(next().c_str());
         else if (a == "--starts") options.starts = std::max(1, std::atoi(next().c_str()));
@@ -150,6 +153,10 @@ int main(int argc, char** argv) {
                         const int fi = options.polish ? shape.frequencyCount - 1 - k : k;
                         const float f = shape.frequencies[fi];
                         if (f < fromHz || f >= belowHz) continue;
+                        if (alignPhases) {
+                            TablePass::alignPhase(job.table, fi, job.qi, job.gi, options, shared, state);
+                            continue;
+                        }
                         const bool finished = state.isDone(job.table, TablePass::cellIndex(shape, fi, job.qi, job.gi));
                         if (finished != options.polish) continue;
                         TablePass::refineCell(job.table, fi, job.qi, job.gi, options, shared, state);

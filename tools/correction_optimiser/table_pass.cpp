@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace TablePass {
@@ -47,6 +48,20 @@ Scoring::Setting settingAt(const std::string& table, const Shape& shape, const S
     s.prepare(grid);
     return s;
 }
+
+// Scores of a 32-tap correction on the grid point, kernel phase 0.30 to 0.70 in `step`s, best first.
+std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int index, Cell probe, const T::Set& set,
+                                                const Scoring::Grid& grid, const Scoring::Setting& at, float step) {
+    std::vector<std::pair<double, float>> scan;
+    probe.length = 32, probe.flatTaps = 0.8f;
+    for (float phase = 0.3f; phase <= 0.7f + 1e-4f; phase += step) {
+        probe.kernelPhase = phase;
+        cells[static_cast<size_t>(index)] = probe;
+        scan.emplace_back(Scoring::deviation(set, grid, at, true), phase);
+    }
+    std::sort(scan.begin(), scan.end());
+    return scan;
+}
 }  // namespace
 
 Shape shapeOf(const std::string& table) {
@@ -77,6 +92,36 @@ bool qLineHeard(const Shape& shape, int qi) {
 int cellIndex(const Shape& shape, int fi, int qi, int gi) {
     const int cell = fi * shape.qCount + qi;
     return shape.gainAxis ? cell * T::kGainSteps + gi : cell;
+}
+
+bool alignPhase(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
+                OptimiserState& state) {
+    const Shape shape = shapeOf(table);
+    if ((shape.free & CellSearch::kKernelPhase) == 0) return false;
+    const Scoring::Grid grid(44100.0f);
+    const int index = cellIndex(shape, fi, qi, gi);
+    WorkingTables mine;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        mine = shared;
+    }
+    std::vector<Cell>& cells = *mine.table(table);
+    Cell cell = cells[static_cast<size_t>(index)];
+    if (cell.length > 0) return false;
+    const Scoring::Setting at = settingAt(table, shape, grid, fi, qi, gi);
+    Cell probe = cell;
+    probe.kernelLengthIndex = options.kernel >= 0 ? options.kernel : static_cast<int>(T::kKernelLengths.size()) - 1;
+    const T::Set set = mine.set();
+    const auto scan = phaseScan(cells, index, probe, set, grid, at, 0.0025f);
+    probe.kernelPhase = 0.5f, probe.length = 32, probe.flatTaps = 0.8f;
+    cells[static_cast<size_t>(index)] = probe;
+    const double centred = Scoring::deviation(set, grid, at, true);
+    if (!(scan.front().first < 0.5 * centred)) return false;
+    cell.kernelPhase = scan.front().second;
+    cell.kernelLengthIndex = probe.kernelLengthIndex;
+    cells[static_cast<size_t>(index)] = cell;
+    state.finishCell(shared, table, index, cell, Scoring::deviation(set, grid, at, true), Scoring::deviation(set, grid, at, false));
+    return true;
 }
 
 double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
@@ -158,6 +203,21 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         }
 
     const T::Set set = mine.set();
+    // The kernel phase lines the reference's band-limited impulse response up with the main
+    // section's; good phases lie in valleys about 0.01 wide, which a coarse grid of seeds and the
+    // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
+    if ((free & CellSearch::kKernelPhase) != 0) {
+        Cell probe = fitted(Cell{});
+        if (options.kernel < 0) probe.kernelLengthIndex = static_cast<int>(T::kKernelLengths.size()) - 1;
+        const auto scan = phaseScan(cells, index, probe, set, grid, settings.front(), 0.01f);
+        for (size_t k = 0; k < 3; ++k)
+            for (int n : {8, 16, 24, 32, 44})
+                for (float flat : {0.3f, 0.8f}) {
+                    Cell c = probe;
+                    c.kernelPhase = scan[k].second, c.length = n, c.flatTaps = flat;
+                    seeds.push_back(c);
+                }
+    }
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;
         const double p = Scoring::penalty(c);
@@ -175,7 +235,10 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     Cell best = current;
     double bestScore = before;
     if (plain <= options.plainEnough) {
+        // No taps; the kernel phase stays, so that a corrected neighbour blends towards a phase
+        // that suits it.
         best = Cell{};
+        best.kernelPhase = current.kernelPhase, best.kernelLengthIndex = current.kernelLengthIndex;
         bestScore = score(best, 1e30);
     } else if (before > options.keep) {
         if (!options.polish || newPrototype) {

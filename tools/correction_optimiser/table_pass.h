@@ -49,6 +49,13 @@ struct Options {
     int prototype = -1;
 };
 
+// Gives a cell without taps the kernel phase that suits a correction on its grid point, where that
+// phase clearly beats the centred kernel, and records it. The band blends the phase between cells
+// and good phases lie in narrow valleys: a corrected neighbour blended with a cell left at 0.5
+// falls out of its valley half-way. Returns whether the cell changed.
+bool alignPhase(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
+                OptimiserState& state);
+
 // Searches one cell and records it in the state (and the shared tables). Returns its score.
 double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
                   OptimiserState& state);

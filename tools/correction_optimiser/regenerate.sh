@@ -24,6 +24,9 @@ optimiser="$build/bench/tovin_correction_optimiser"
 # hands over to it between two cells there, and the cells' blend cannot follow that change.
 "$optimiser" --state "$state" --seeds builtin --tables bell --kernel 13 --prototype 10 --q-to 0.2 --polish --keep 0 \
     --threads "$threads" --starts 4 --budget 300
+# Cells left without taps take the kernel phase that suits a correction on their grid point, so that
+# the phase blended towards a corrected neighbour stays in its narrow valley.
+"$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --align-phases --threads "$threads"
 for keep in 0.5 0.3 0.3; do
     "$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --polish --keep "$keep" \
         --threads "$threads" --starts 4 --budget 300

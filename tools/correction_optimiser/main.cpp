@@ -54,7 +54,7 @@ bool listed(const std::string& list, const char* name) {
 }
 
 // Lines by priority: small gains first (the most used settings), then larger; only knob gains from
-// `gainLow` to `gainHigh` and Q points from `qFrom` on.
+// `gainLow` to `gainHigh`, Q points from `qFrom` to `qTo` and Q lines that users hear.
 std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, float qFrom, float qTo) {
     std::vector<Job> jobs;
     for (const char* name : {"bell", "shelf", "lowpass2", "lowpass1", "highpass1"}) {
@@ -62,7 +62,8 @@ std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, f
         const TablePass::Shape shape = TablePass::shapeOf(name);
         if (!shape.gainAxis) {
             for (int qi = 0; qi < shape.qCount; ++qi)
-                if ((shape.qs == nullptr || (shape.qs[qi] >= qFrom && shape.qs[qi] <= qTo)) && TablePass::qLineHeard(shape, qi)) jobs.push_back({name, qi, 0});
+                if ((shape.qs == nullptr || (shape.qs[qi] >= qFrom && shape.qs[qi] <= qTo)) && TablePass::qLineHeard(shape, qi))
+                    jobs.push_back({name, qi, 0});
             continue;
         }
         for (int g = 1; g <= 15; ++g)

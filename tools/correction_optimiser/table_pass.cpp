@@ -49,15 +49,22 @@ Scoring::Setting settingAt(const std::string& table, const Shape& shape, const S
     return s;
 }
 
-// Scores of a 32-tap correction on the grid point, kernel phase 0.30 to 0.70 in `step`s, best first.
-std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int index, Cell probe, const T::Set& set,
-                                                const Scoring::Grid& grid, const Scoring::Setting& at, float step) {
-    std::vector<std::pair<double, float>> scan;
+// The cell `probe` with a 32-tap correction and the run's kernel (the longest when the run leaves it
+// free), as the phase scans measure it.
+Cell phaseProbe(Cell probe, const Options& options) {
     probe.length = 32, probe.flatTaps = 0.8f;
-    for (float phase = 0.3f; phase <= 0.7f + 1e-4f; phase += step) {
-        probe.kernelPhase = phase;
+    probe.kernelLengthIndex = options.kernel >= 0 ? options.kernel : static_cast<int>(T::kKernelLengths.size()) - 1;
+    return probe;
+}
+
+// Scores of `probe` on the grid point with kernel phase 0.30 to 0.70 in `steps` steps, best first.
+std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int index, Cell probe, const T::Set& set,
+                                                const Scoring::Grid& grid, const Scoring::Setting& at, int steps) {
+    std::vector<std::pair<double, float>> scan;
+    for (int i = 0; i <= steps; ++i) {
+        probe.kernelPhase = 0.3f + 0.4f * static_cast<float>(i) / static_cast<float>(steps);
         cells[static_cast<size_t>(index)] = probe;
-        scan.emplace_back(Scoring::deviation(set, grid, at, true), phase);
+        scan.emplace_back(Scoring::deviation(set, grid, at, true), probe.kernelPhase);
     }
     std::sort(scan.begin(), scan.end());
     return scan;
@@ -109,11 +116,10 @@ bool alignPhase(const std::string& table, int fi, int qi, int gi, const Options&
     Cell cell = cells[static_cast<size_t>(index)];
     if (cell.length > 0) return false;
     const Scoring::Setting at = settingAt(table, shape, grid, fi, qi, gi);
-    Cell probe = cell;
-    probe.kernelLengthIndex = options.kernel >= 0 ? options.kernel : static_cast<int>(T::kKernelLengths.size()) - 1;
+    Cell probe = phaseProbe(cell, options);
     const T::Set set = mine.set();
-    const auto scan = phaseScan(cells, index, probe, set, grid, at, 0.0025f);
-    probe.kernelPhase = 0.5f, probe.length = 32, probe.flatTaps = 0.8f;
+    const auto scan = phaseScan(cells, index, probe, set, grid, at, 160);
+    probe.kernelPhase = 0.5f;
     cells[static_cast<size_t>(index)] = probe;
     const double centred = Scoring::deviation(set, grid, at, true);
     if (!(scan.front().first < 0.5 * centred)) return false;
@@ -203,21 +209,6 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         }
 
     const T::Set set = mine.set();
-    // The kernel phase lines the reference's band-limited impulse response up with the main
-    // section's; good phases lie in valleys about 0.01 wide, which a coarse grid of seeds and the
-    // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
-    if ((free & CellSearch::kKernelPhase) != 0) {
-        Cell probe = fitted(Cell{});
-        if (options.kernel < 0) probe.kernelLengthIndex = static_cast<int>(T::kKernelLengths.size()) - 1;
-        const auto scan = phaseScan(cells, index, probe, set, grid, settings.front(), 0.01f);
-        for (size_t k = 0; k < 3; ++k)
-            for (int n : {8, 16, 24, 32, 44})
-                for (float flat : {0.3f, 0.8f}) {
-                    Cell c = probe;
-                    c.kernelPhase = scan[k].second, c.length = n, c.flatTaps = flat;
-                    seeds.push_back(c);
-                }
-    }
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;
         const double p = Scoring::penalty(c);
@@ -243,6 +234,20 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     } else if (before > options.keep) {
         if (!options.polish || newPrototype) {
             for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
+        }
+        // The kernel phase lines the reference's band-limited impulse response up with the main
+        // section's; good phases lie in valleys about 0.01 wide, which a coarse grid of seeds and the
+        // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
+        if ((free & CellSearch::kKernelPhase) != 0) {
+            const Cell probe = phaseProbe(fitted(Cell{}), options);
+            const auto scan = phaseScan(cells, index, probe, set, grid, settings.front(), 40);
+            for (size_t k = 0; k < 3; ++k)
+                for (int n : {8, 16, 24, 32, 44})
+                    for (float flat : {0.3f, 0.8f}) {
+                        Cell c = probe;
+                        c.kernelPhase = scan[k].second, c.length = n, c.flatTaps = flat;
+                        seeds.push_back(c);
+                    }
         }
         double found = 0.0;
         const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);

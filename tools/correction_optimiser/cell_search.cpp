@@ -10,7 +10,7 @@ namespace T = CorrectionTables;
 void clampCell(Cell& c) {
     c.length = std::clamp(c.length, 0, T::kMaxCorrectionLength);
     c.kernelLengthIndex = std::clamp(c.kernelLengthIndex, 0, static_cast<int>(T::kKernelLengths.size()) - 1);
-    c.kernelPhase = std::clamp(c.kernelPhase, 0.3f, 0.7f);
+    c.kernelPhase = std::clamp(c.kernelPhase, kPhaseLow, kPhaseHigh);
     c.flatTaps = std::clamp(c.flatTaps, 0.0f, 1.0f);
     c.frequencyScale = std::clamp(c.frequencyScale, 0.5f, 2.0f);
     c.q1Scale = std::clamp(c.q1Scale, 0.25f, 4.0f);

@@ -14,6 +14,11 @@ using Cell = CorrectionTables::Cell;
 // The score of a candidate; `bound` lets the scorer stop early once the candidate cannot beat it.
 using Score = std::function<double(const Cell& candidate, double bound)>;
 
+// The searched kernel phases: up to 0.3 either side of centred, a shift of 2.4 samples at 4 fs (0.6
+// of a sample at fs). Cells whose corner lies near Nyquist (shelves and low-passes above 16 kHz)
+// want more than 0.2; the penalty on the shift keeps the others near the centre.
+constexpr float kPhaseLow = 0.2f, kPhaseHigh = 0.8f;
+
 // Keeps a cell's entries in their searched ranges.
 void clampCell(Cell& c);
 

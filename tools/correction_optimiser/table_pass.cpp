@@ -57,12 +57,13 @@ Cell phaseProbe(Cell probe, const Options& options) {
     return probe;
 }
 
-// Scores of `probe` on the grid point with kernel phase 0.30 to 0.70 in `steps` steps, best first.
+// Scores of `probe` on the grid point over the searched kernel phases in `steps` steps, best first.
 std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int index, Cell probe, const T::Set& set,
                                                 const Scoring::Grid& grid, const Scoring::Setting& at, int steps) {
     std::vector<std::pair<double, float>> scan;
     for (int i = 0; i <= steps; ++i) {
-        probe.kernelPhase = 0.3f + 0.4f * static_cast<float>(i) / static_cast<float>(steps);
+        probe.kernelPhase = CellSearch::kPhaseLow +
+                            (CellSearch::kPhaseHigh - CellSearch::kPhaseLow) * static_cast<float>(i) / static_cast<float>(steps);
         cells[static_cast<size_t>(index)] = probe;
         scan.emplace_back(Scoring::deviation(set, grid, at, true), probe.kernelPhase);
     }
@@ -118,7 +119,7 @@ bool alignPhase(const std::string& table, int fi, int qi, int gi, const Options&
     const Scoring::Setting at = settingAt(table, shape, grid, fi, qi, gi);
     Cell probe = phaseProbe(cell, options);
     const T::Set set = mine.set();
-    const auto scan = phaseScan(cells, index, probe, set, grid, at, 160);
+    const auto scan = phaseScan(cells, index, probe, set, grid, at, 240);
     probe.kernelPhase = 0.5f;
     cells[static_cast<size_t>(index)] = probe;
     const double centred = Scoring::deviation(set, grid, at, true);
@@ -240,7 +241,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
         if ((free & CellSearch::kKernelPhase) != 0) {
             const Cell probe = phaseProbe(fitted(Cell{}), options);
-            const auto scan = phaseScan(cells, index, probe, set, grid, settings.front(), 40);
+            const auto scan = phaseScan(cells, index, probe, set, grid, settings.front(), 60);
             for (size_t k = 0; k < 3; ++k)
                 for (int n : {8, 16, 24, 32, 44})
                     for (float flat : {0.3f, 0.8f}) {

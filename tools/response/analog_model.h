@@ -16,8 +16,8 @@ inline Complex biquad(Complex s, double n2, double n1, double n0, double d2, dou
     return (n2 * s * s + n1 * s + n0) / (d2 * s * s + d1 * s + d0);
 }
 
-// Magnitude in dB of band kind `kind` at frequency f (Hz), for corner/centre f0, quality q and gain.
-inline double magnitudeDb(int kind, double f0, double q, double gainDb, double f) {
+// Response of band kind `kind` at frequency f (Hz), for corner/centre f0, quality q and gain.
+inline Complex response(int kind, double f0, double q, double gainDb, double f) {
     const Complex s(0.0, f / f0);  // j Omega / W
     const double G = std::pow(10.0, gainDb / 20.0);
     const double A = std::sqrt(G);  // shelves: the gain at the mid-point
@@ -45,6 +45,10 @@ inline double magnitudeDb(int kind, double f0, double q, double gainDb, double f
         break;
     default: break;
     }
-    return 20.0 * std::log10(std::abs(h));
+    return h;
+}
+
+inline double magnitudeDb(int kind, double f0, double q, double gainDb, double f) {
+    return 20.0 * std::log10(std::abs(response(kind, f0, q, gainDb, f)));
 }
 }  // namespace AnalogModel

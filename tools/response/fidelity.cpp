@@ -10,7 +10,8 @@
 // --short uses a coarse grid (for sanitizer builds, where the full grid is slow); --check compares
 // each corrected figure with the bound recorded for it in the file (lines "<figure> <rate> <bound
 // dB>") and fails when one is exceeded; --record prints such lines for the current figures (with a
-// small margin) instead of the report.
+// small margin) instead of the report. Figures named "<figure>_delay" are group-delay deviations in
+// samples: the corrections must add no latency.
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
 #include "dsp/band_recipes.h"
@@ -47,7 +48,17 @@ std::vector<double> linSpaced(double lo, double hi, int count) {
 struct Figure {
     double corrected = 0.0, bilinear = 0.0, reference = 0.0;
     std::string where;  // the corrected figure's worst setting
+    // Group-delay deviation from the analog model (samples), corrected and plain, where the analog
+    // delay is short: there a deviation is delay the band adds, not a resonance measured slightly off.
+    double delayCorrected = 0.0, delayPlain = 0.0;
+    bool delayMeasured = false;
+    std::string delayWhere;
 };
+
+// Analog delays at or above this (samples), here or within 10 % of the frequency, are not compared:
+// near a resonance's peak delay a small error in where the peak lies reads as many samples without
+// adding any latency.
+constexpr double kShortDelay = 4.0;
 
 enum class Measured { kCorrected, kPlain, kReference };
 
@@ -81,9 +92,49 @@ struct Probe {
         }
         return worst;
     }
+    // The largest group-delay deviation (samples) of the band, corrected or plain, from the analog
+    // model, at every third point where the analog delay is short and its response above `floorDb`.
+    double delayDeviation(int kind, float f, float q, float gain, bool corrected, double upTo, double floorDb) const {
+        BandFilter band;
+        band.setSampleRate(fs);
+        band.setCorrectionEnabled(corrected);
+        BandResponse::design(band, {f, gain, q, kind});
+        const double df = 1.0, perHz = fs / (4.0 * M_PI * df);
+        double worst = 0.0;
+        for (size_t i = 0; i < points.size() && points[i] <= upTo; i += 3) {
+            const double x = points[i];
+            if (AnalogModel::magnitudeDb(kind, f, q, gain, x) < floorDb) continue;
+            const auto analogAt = [&](double y) {
+                return -std::arg(AnalogModel::response(kind, f, q, gain, y + df) / AnalogModel::response(kind, f, q, gain, y - df)) *
+                       perHz;
+            };
+            const double analog = analogAt(x);
+            // Short here and 10 % either side: where the delay swings through zero it is not short.
+            if (std::fabs(analog) >= kShortDelay || std::fabs(analogAt(x / 1.1)) >= kShortDelay ||
+                std::fabs(analogAt(x * 1.1)) >= kShortDelay)
+                continue;
+            const double delay = -std::arg(BandResponse::at(band, x + df) / BandResponse::at(band, x - df)) * perHz;
+            worst = std::max(worst, std::fabs(delay - analog));
+        }
+        return worst;
+    }
 };
 
-void note(Figure& fig, const Probe& p, int kind, float f, float q, float gain, double upTo, double floorDb = -1e9) {
+// With `delay` the group delay is measured too (once per band setting: the bell and shelf figures
+// that share settings leave it to bell_all and shelf_20k).
+void note(Figure& fig, const Probe& p, int kind, float f, float q, float gain, double upTo, double floorDb = -1e9,
+          bool delay = false) {
+    if (delay) {
+        fig.delayMeasured = true;
+        const double d = p.delayDeviation(kind, f, q, gain, true, upTo, floorDb);
+        if (d > fig.delayCorrected) {
+            fig.delayCorrected = d;
+            char text[96];
+            std::snprintf(text, sizeof text, "%.0f Hz Q %.2f %+.2f dB", f, q, gain);
+            fig.delayWhere = text;
+        }
+        fig.delayPlain = std::max(fig.delayPlain, p.delayDeviation(kind, f, q, gain, false, upTo, floorDb));
+    }
     const double c = p.deviation(kind, f, q, gain, Measured::kCorrected, upTo, floorDb);
     const double b = p.deviation(kind, f, q, gain, Measured::kPlain, upTo, floorDb);
     fig.reference = std::max(fig.reference, p.deviation(kind, f, q, gain, Measured::kReference, upTo, floorDb));
@@ -148,7 +199,8 @@ int main(int argc, char** argv) {
             for (double q : bellQs)
                 for (double knob : gains) {
                     const float gain = bellGainForQ(static_cast<float>(knob), static_cast<float>(q));
-                    note(figures["bell_all"][r], p, BandKind::kBell, static_cast<float>(f), static_cast<float>(q), gain, top);
+                    note(figures["bell_all"][r], p, BandKind::kBell, static_cast<float>(f), static_cast<float>(q), gain, top, -1e9,
+                         true);
                     if (std::fabs(knob) <= 6.0) note(figures["bell_6db"][r], p, BandKind::kBell, f, q, gain, top);
                     if (q <= 2.0) note(figures["bell_15db_q2"][r], p, BandKind::kBell, f, q, gain, top);
                 }
@@ -156,12 +208,12 @@ int main(int argc, char** argv) {
                 for (double gain : gains)
                     for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt}) {
                         note(figures["shelf_10k"][r], p, kind, f, q, gain, 10000.0);
-                        note(figures["shelf_20k"][r], p, kind, f, q, gain, top);
+                        note(figures["shelf_20k"][r], p, kind, f, q, gain, top, -1e9, true);
                     }
-            note(figures["lowpass6"][r], p, BandKind::kLowPass6, f, 0.7f, 0.0f, top, -24.0);
-            note(figures["highpass6"][r], p, BandKind::kHighPass6, f, 0.7f, 0.0f, top, -24.0);
+            note(figures["lowpass6"][r], p, BandKind::kLowPass6, f, 0.7f, 0.0f, top, -24.0, true);
+            note(figures["highpass6"][r], p, BandKind::kHighPass6, f, 0.7f, 0.0f, top, -24.0, true);
             for (double v : linSpaced(0.0, 1.0, brief ? 3 : 9))
-                note(figures["lowpass12"][r], p, BandKind::kLowPass12, f, passBandQLowPass(v, f), 0.0f, top, -24.0);
+                note(figures["lowpass12"][r], p, BandKind::kLowPass12, f, passBandQLowPass(v, f), 0.0f, top, -24.0, true);
         }
         for (double f : logSpaced(12000.0, 18000.0, brief ? 4 : 13))
             for (double q : {3.0, 4.0, 5.0, 7.0})
@@ -185,6 +237,10 @@ int main(int argc, char** argv) {
         for (const char* name : order)
             for (size_t r = 0; r < std::size(kRates); ++r)
                 std::printf("%s %.0f %.3f\n", name, kRates[r], figures[name][r].corrected * 1.05 + 0.005);
+        for (const char* name : order)
+            if (figures[name][0].delayMeasured)
+                for (size_t r = 0; r < std::size(kRates); ++r)
+                    std::printf("%s_delay %.0f %.3f\n", name, kRates[r], figures[name][r].delayCorrected * 1.05 + 0.005);
         return 0;
     }
 
@@ -198,6 +254,14 @@ int main(int argc, char** argv) {
         std::printf("%-18s", name);
         for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f / %5.3f", f.corrected, f.bilinear, f.reference);
         std::printf("   %s\n", figures[name][0].where.c_str());
+    }
+    std::printf("Largest group-delay deviation from the analog model, samples (corrected / plain), where the analog "
+                "delay stays under %.0f samples\n", kShortDelay);
+    for (const char* name : order) {
+        if (!figures[name][0].delayMeasured) continue;
+        std::printf("%-18s", name);
+        for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f        ", f.delayCorrected, f.delayPlain);
+        std::printf("   %s\n", figures[name][0].delayWhere.c_str());
     }
     std::printf("air at 0 dB: largest tap %.3g (transparent when 0)\nworst settings at 48, 88.2 and 96 kHz:\n", airTaps);
     for (const char* name : order) {
@@ -219,13 +283,19 @@ int main(int argc, char** argv) {
             std::istringstream s(line);
             std::string name;
             double rate = 0, bound = 0;
-            if (!(s >> name >> rate >> bound) || figures.count(name) == 0) continue;
-            for (size_t r = 0; r < std::size(kRates); ++r)
-                if (std::fabs(kRates[r] - rate) < 1.0 && figures[name][r].corrected > bound) {
-                    std::printf("REGRESSION %s at %.0f Hz: %.3f dB > bound %.3f dB\n", name.c_str(), rate,
-                                figures[name][r].corrected, bound);
+            if (!(s >> name >> rate >> bound)) continue;
+            const std::string suffix = "_delay";
+            const bool delay = name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+            const std::string base = delay ? name.substr(0, name.size() - suffix.size()) : name;
+            if (figures.count(base) == 0) continue;
+            for (size_t r = 0; r < std::size(kRates); ++r) {
+                const double value = delay ? figures[base][r].delayCorrected : figures[base][r].corrected;
+                if (std::fabs(kRates[r] - rate) < 1.0 && value > bound) {
+                    std::printf("REGRESSION %s at %.0f Hz: %.3f %s > bound %.3f\n", name.c_str(), rate, value,
+                                delay ? "samples" : "dB", bound);
                     ++failures;
                 }
+            }
         }
         if (airTaps > 0.0) {
             std::printf("REGRESSION: the Air band at 0 dB has non-zero taps\n");

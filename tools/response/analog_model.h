@@ -51,4 +51,10 @@ inline Complex response(int kind, double f0, double q, double gainDb, double f) 
 inline double magnitudeDb(int kind, double f0, double q, double gainDb, double f) {
     return 20.0 * std::log10(std::abs(response(kind, f0, q, gainDb, f)));
 }
+
+// Group delay in seconds at f, from the phase change over f +- 1 Hz.
+inline double groupDelay(int kind, double f0, double q, double gainDb, double f) {
+    const Complex ratio = response(kind, f0, q, gainDb, f + 1.0) / response(kind, f0, q, gainDb, f - 1.0);
+    return -std::arg(ratio) / (4.0 * kPi);
+}
 }  // namespace AnalogModel

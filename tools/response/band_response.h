@@ -31,4 +31,9 @@ inline Complex at(const BandFilter& band, double f) {
 }
 
 inline double magnitudeDb(const BandFilter& band, double f) { return 20.0 * std::log10(std::abs(at(band, f))); }
+
+// Group delay in samples at f, from the phase change over f +- 1 Hz.
+inline double groupDelay(const BandFilter& band, double f) {
+    return -std::arg(at(band, f + 1.0) / at(band, f - 1.0)) * band.sampleRate() / (4.0 * 3.14159265358979323846);
+}
 }  // namespace BandResponse

@@ -99,22 +99,17 @@ struct Probe {
         band.setSampleRate(fs);
         band.setCorrectionEnabled(corrected);
         BandResponse::design(band, {f, gain, q, kind});
-        const double df = 1.0, perHz = fs / (4.0 * M_PI * df);
         double worst = 0.0;
         for (size_t i = 0; i < points.size() && points[i] <= upTo; i += 3) {
             const double x = points[i];
             if (AnalogModel::magnitudeDb(kind, f, q, gain, x) < floorDb) continue;
-            const auto analogAt = [&](double y) {
-                return -std::arg(AnalogModel::response(kind, f, q, gain, y + df) / AnalogModel::response(kind, f, q, gain, y - df)) *
-                       perHz;
-            };
+            const auto analogAt = [&](double y) { return AnalogModel::groupDelay(kind, f, q, gain, y) * fs; };
             const double analog = analogAt(x);
             // Short here and 10 % either side: where the delay swings through zero it is not short.
             if (std::fabs(analog) >= kShortDelay || std::fabs(analogAt(x / 1.1)) >= kShortDelay ||
                 std::fabs(analogAt(x * 1.1)) >= kShortDelay)
                 continue;
-            const double delay = -std::arg(BandResponse::at(band, x + df) / BandResponse::at(band, x - df)) * perHz;
-            worst = std::max(worst, std::fabs(delay - analog));
+            worst = std::max(worst, std::fabs(BandResponse::groupDelay(band, x) - analog));
         }
         return worst;
     }

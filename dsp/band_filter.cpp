@@ -35,8 +35,10 @@ void BandFilter::advanceDesign() {
         secondCoeffs_ = designed(recipe_.useSecondSection, recipe_.second);
         thirdCoeffs_ = designed(recipe_.useThirdSection, recipe_.third);
         if (n > 0) {
-            kernelLength_ = CorrectionTables::kKernelLengths[static_cast<size_t>(recipe_.correction.kernelLengthIndex)];
-            CorrectionFir::buildKernel(kernel_, kernelLength_, recipe_.correction.kernelPhase);
+            if (recipe_.correction.fitted[0] == nullptr) {
+                kernelLength_ = CorrectionTables::kKernelLengths[static_cast<size_t>(recipe_.correction.kernelLengthIndex)];
+                CorrectionFir::buildKernel(kernel_, kernelLength_, recipe_.correction.kernelPhase);
+            }
             designStep_ = DesignStep::kResponses;
         } else if (correctionRunning()) {
             // A dropped correction fades out with the new coefficients coming in.
@@ -48,7 +50,7 @@ void BandFilter::advanceDesign() {
         break;
     }
     case DesignStep::kResponses:
-        if (length > 0) {
+        if (length > 0 && recipe_.correction.fitted[0] == nullptr) {
             CorrectionFir::impulseResponse(designCoeffs_, recipe_.useSecondSection ? &secondCoeffs_ : nullptr, impulse_,
                                            length);
             const BiquadCoefficients reference = designSection(recipe_.reference, 4.0 * sampleRate_);
@@ -97,7 +99,13 @@ void BandFilter::installTaps() {
     std::fill(set, set + kMaxTaps, 0.0f);
     bool any = false;
     if (n > 0) {
-        CorrectionFir::taps(target_, kernelLength_, impulse_, n, recipe_.correction.flatTaps, set);
+        const CorrectionSettings& c = recipe_.correction;
+        if (c.fitted[0] != nullptr) {
+            const float u = c.fittedMix;
+            for (int i = 0; i < n; ++i) set[i] = (1.0f - u) * c.fitted[0]->taps[static_cast<size_t>(i)] + u * c.fitted[1]->taps[static_cast<size_t>(i)];
+        } else {
+            CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set);
+        }
         for (int i = 0; i < n; ++i) any = any || set[i] != 0.0f;
     }
     // The set in use fades out; when none was in use the new one fades in from nothing.

@@ -4,6 +4,7 @@
 #include "dsp/band_mapping.h"
 #include "dsp/correction_lookup.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -102,10 +103,30 @@ void lowPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     apply(r, c);
 }
 
+// The Air band from fitted taps: the two rows around the gain, blended (the end rows beyond them).
+void fittedAir(BandRecipe& r, const T::AirTaps& fitted, float gain) {
+    const T::AirTapRow* first = fitted.rows;
+    const T::AirTapRow* last = fitted.rows + fitted.count - 1;
+    const T::AirTapRow* above = std::upper_bound(first, last + 1, gain, [](float g, const T::AirTapRow& row) { return g < row.gain; });
+    const T::AirTapRow* a = above == first ? first : above - 1;
+    const T::AirTapRow* b = above > last ? last : above;
+    const float u = b->gain > a->gain && gain > a->gain ? std::min(1.0f, (gain - a->gain) / (b->gain - a->gain)) : 0.0f;
+    r.correction.fitted[0] = a;
+    r.correction.fitted[1] = b;
+    r.correction.fittedMix = u;
+    r.correction.length = u > 0.0f ? std::max(a->length, b->length) : a->length;
+    r.outputGainTarget = 1.0f;
+}
+
 // The Air band: a reciprocal peak placed by the Air table of the rate, realised by the correction
 // alone (the main section is a pass-through).
 void air(BandRecipe& r, const T::Set& t, float gain, float fs) {
-    const T::AirTable& table = *t.air[airTableIndex(fs)];
+    const int index = airTableIndex(fs);
+    if (const T::AirTaps* fitted = t.airTaps[index]; fitted != nullptr && fitted->count > 0 && fs == fitted->rate) {
+        fittedAir(r, *fitted, gain);
+        return;
+    }
+    const T::AirTable& table = *t.air[index];
     const auto& axis = T::kAirGainAxis;
     int i = 0;
     float u = 0.0f;

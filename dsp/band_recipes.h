@@ -11,6 +11,10 @@ struct CorrectionSettings {
     float kernelPhase = 0.5f;
     int kernelLengthIndex = 0;
     float flatTaps = 0.0f;
+    // Taps given directly instead of designed (the Air band at its fitted rates): the blend
+    // (1 - fittedMix) fitted[0] + fittedMix fitted[1].
+    const CorrectionTables::AirTapRow* fitted[2] = {nullptr, nullptr};
+    float fittedMix = 0.0f;
 };
 
 struct BandRecipe {

@@ -1,5 +1,6 @@
 #include "dsp/correction_tables.h"
 
+#include "dsp/air_taps_generated.h"
 #include "dsp/correction_tables_generated.h"
 
 #include <cstddef>
@@ -18,7 +19,8 @@ constexpr Set kBuiltIn{sparse(Generated::kBell),
                        sparse(Generated::kLowPass2),
                        sparse(Generated::kLowPass1),
                        sparse(Generated::kHighPass1),
-                       {&kAir44, &Generated::kAir48, &Generated::kAir88, &Generated::kAir96}};
+                       {&kAir44, &Generated::kAir48, &Generated::kAir88, &Generated::kAir96},
+                       {nullptr, &Generated::kAirTaps48, &Generated::kAirTaps88, &Generated::kAirTaps96}};
 }  // namespace
 
 const Cell& Table::at(int index) const {

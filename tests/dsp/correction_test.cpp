@@ -157,6 +157,7 @@ TEST(CorrectionLookup, AirEntriesBlendAlongTheGainAxis) {
     table[7].kernelLengthIndex = 9, table[7].flatTaps = 0.7f, table[7].length = 31;  // +5 dB
     T::Set set = T::builtIn();
     set.air[3] = &table;  // 96 kHz
+    set.airTaps[3] = nullptr;
     const BandRecipe at2 = runRecipe(BandKind::kBell, kAir, 0.0f, 2.0f, 96000.0f, &set);
     EXPECT_EQ(at2.correction.kernelLengthIndex, 6);
     EXPECT_FLOAT_EQ(at2.correction.flatTaps, 0.5f);
@@ -296,9 +297,33 @@ TEST(AirBand, AtZeroDbItIsBitTransparent) {
     EXPECT_TRUE(std::equal(y.end() - 440, y.end(), x.end() - 440));
 }
 
+// The largest difference below 20 kHz between the Air band at fs and at 44.1 kHz, at a knob gain.
+double airDifferenceDb(float fs, float gain) {
+    BandFilter base, band;
+    band.setSampleRate(fs);
+    BandResponse::design(base, {kAir, gain, 0.0f, BandKind::kBell});
+    BandResponse::design(band, {kAir, gain, 0.0f, BandKind::kBell});
+    double worst = 0.0;
+    for (double f : Measure::logSpaced(20.0, 20000.0, 60))
+        worst = std::max(worst, std::fabs(BandResponse::magnitudeDb(band, f) - BandResponse::magnitudeDb(base, f)));
+    return worst;
+}
+
 TEST(AirBand, SoundsAlikeAtEveryRate) {
-    // Below 20 kHz the Air band at 48, 88.2 and 96 kHz follows the 44.1 kHz one.
-    for (float gain : {-10.0f, 5.0f, 10.0f}) {
+    // Below 20 kHz the Air band at 48, 88.2 and 96 kHz follows the 44.1 kHz one at every knob
+    // gain, between the fitted rows too.
+    for (float fs : {48000.0f, 88200.0f, 96000.0f})
+        for (float gain = -15.0f; gain <= 15.0f; gain += 0.3f) EXPECT_LT(airDifferenceDb(fs, gain), 0.2) << gain << " dB at " << fs;
+    // Other rates take the nearest rate's reference-peak table instead of taps fitted for another
+    // rate.
+    for (float gain : {-10.0f, 5.0f, 10.0f}) EXPECT_LT(airDifferenceDb(96010.0f, gain), 2.0) << gain;
+    BandFilter near96;
+    near96.setSampleRate(96010.0f);
+    BandResponse::design(near96, {kAir, 5.0f, 0.0f, BandKind::kBell});
+    EXPECT_EQ(near96.recipe().correction.fitted[0], nullptr);
+    // No latency either: below 16 kHz the group delay stays within a 44.1 kHz sample of the 44.1 kHz
+    // band's (the impulse response itself carries the ultrasonic part of a boost, which rings).
+    for (float gain : {-15.0f, -5.0f, 2.0f, 8.0f, 15.0f}) {
         BandFilter base;
         BandResponse::design(base, {kAir, gain, 0.0f, BandKind::kBell});
         for (float fs : {48000.0f, 88200.0f, 96000.0f}) {
@@ -306,10 +331,49 @@ TEST(AirBand, SoundsAlikeAtEveryRate) {
             band.setSampleRate(fs);
             BandResponse::design(band, {kAir, gain, 0.0f, BandKind::kBell});
             double worst = 0.0;
-            for (double f : Measure::logSpaced(20.0, 20000.0, 60))
-                worst = std::max(worst, std::fabs(BandResponse::magnitudeDb(band, f) - BandResponse::magnitudeDb(base, f)));
-            EXPECT_LT(worst, 2.0) << gain << " dB at " << fs;
+            for (double f : Measure::logSpaced(20.0, 16000.0, 40))
+                worst = std::max(worst, std::fabs(BandResponse::groupDelay(band, f) / fs - BandResponse::groupDelay(base, f) / 44100.0));
+            EXPECT_LT(worst, 1.0 / 44100.0) << gain << " dB at " << fs;
         }
+    }
+}
+
+TEST(AirBand, LeavesTheUltrasonicRangeAlone) {
+    // Above 20 kHz the fitted taps follow nothing, but they must not boost there: a cut stays at
+    // most unity, a boost at most 6 dB (and a little for the blend) over its level at 20 kHz.
+    for (float fs : {48000.0f, 88200.0f, 96000.0f})
+        for (float gain = -15.0f; gain <= 15.0f; gain += 0.5f) {
+            BandFilter band;
+            band.setSampleRate(fs);
+            BandResponse::design(band, {kAir, gain, 0.0f, BandKind::kBell});
+            const double ceiling = std::max(BandResponse::magnitudeDb(band, 20000.0) + 6.5, 0.5);
+            double top = -200.0;
+            for (double f = 20000.0; f < 0.49 * fs; f += 100.0) top = std::max(top, BandResponse::magnitudeDb(band, f));
+            EXPECT_LT(top, ceiling) << gain << " dB at " << fs;
+        }
+}
+
+TEST(AirBand, FittedRowsAreWellFormed) {
+    // A regenerated tap table must keep what the band's lookup relies on: ascending gains, lengths
+    // the correction can run, unused taps zero, and no taps at all at 0 dB (a transparent band).
+    for (int r = 1; r < 4; ++r) {
+        const T::AirTaps& fitted = *T::builtIn().airTaps[r];
+        EXPECT_EQ(fitted.rate, T::kAirRates[static_cast<size_t>(r)]);
+        ASSERT_GT(fitted.count, 1);
+        for (int i = 0; i < fitted.count; ++i) {
+            const T::AirTapRow& row = fitted.rows[i];
+            if (i > 0) {
+                EXPECT_GT(row.gain, fitted.rows[i - 1].gain);
+            }
+            EXPECT_GE(row.length, 0);
+            EXPECT_LE(row.length, T::kMaxCorrectionLength);
+            for (int k = std::max(row.length, 0); k < T::kMaxCorrectionLength; ++k) EXPECT_EQ(row.taps[static_cast<size_t>(k)], 0.0f);
+            if (row.gain == 0.0f) {
+                EXPECT_EQ(row.length, 0);
+            }
+        }
+        EXPECT_LE(fitted.rows[0].gain, -15.0f);
+        EXPECT_GE(fitted.rows[fitted.count - 1].gain, 15.0f);
     }
 }
 
@@ -375,8 +439,13 @@ TEST(CorrectionCrossFade, AutomationAcrossCellsMakesNoClick) {
     EXPECT_GT(band.correctionInUse(), 0);
     EXPECT_LT(largestKink(y, x), 0.001f);
 
-    // The Air band swept through 0 dB (a correction dropped and taken up again) likewise.
+    // The Air band swept through 0 dB (a correction dropped and taken up again) likewise, at 96 kHz
+    // across its fitted rows as well.
     BandFilter air;
     const auto z = run(air, x, 44, [&](size_t i) { return BandValues{kAir, gainAt(i) / 3.0f, 0.0f, BandKind::kBell}; });
     EXPECT_LT(largestKink(z, x), 0.001f);
+    BandFilter air96;
+    air96.setSampleRate(96000.0f);
+    const auto w = run(air96, x, 44, [&](size_t i) { return BandValues{kAir, gainAt(i), 0.0f, BandKind::kBell}; });
+    EXPECT_LT(largestKink(w, x), 0.001f);
 }

@@ -17,10 +17,11 @@ struct WorkingTables {
     CorrectionTables::AirTable air[4] = {CorrectionTables::kAir44, CorrectionTables::kAir44, CorrectionTables::kAir44,
                                          CorrectionTables::kAir44};
 
-    // Both shelf sets read the same cells (kinds 10/11 and 12/13 have the same recipes).
+    // Both shelf sets read the same cells (kinds 10/11 and 12/13 have the same recipes). The Air band
+    // takes its tables at every rate, since those are what the search fills.
     CorrectionTables::Set set() const {
         return {{bell.data()}, {{shelf.data()}, {shelf.data()}}, {lowPass2.data()}, {lowPass1.data()},
-                {highPass1.data()}, {&air[0], &air[1], &air[2], &air[3]}};
+                {highPass1.data()}, {&air[0], &air[1], &air[2], &air[3]}, {nullptr, nullptr, nullptr, nullptr}};
     }
     // Every cell and Air table of a compiled set.
     void copyFrom(const CorrectionTables::Set& from) {

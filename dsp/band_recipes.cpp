@@ -121,12 +121,12 @@ void fittedAir(BandRecipe& r, const T::AirTaps& fitted, float gain) {
 // The Air band: a reciprocal peak placed by the Air table of the rate, realised by the correction
 // alone (the main section is a pass-through).
 void air(BandRecipe& r, const T::Set& t, float gain, float fs) {
-    const int index = airTableIndex(fs);
-    if (const T::AirTaps* fitted = t.airTaps[index]; fitted != nullptr && fitted->count > 0 && fs == fitted->rate) {
-        fittedAir(r, *fitted, gain);
-        return;
-    }
-    const T::AirTable& table = *t.air[index];
+    for (const T::AirTaps* fitted : t.airTaps)
+        if (fitted != nullptr && fitted->count > 0 && fs == fitted->rate) {
+            fittedAir(r, *fitted, gain);
+            return;
+        }
+    const T::AirTable& table = *t.air[airTableIndex(fs)];
     const auto& axis = T::kAirGainAxis;
     int i = 0;
     float u = 0.0f;

@@ -115,10 +115,12 @@ constexpr AirTable kAir44{{
 // Rates that have an Air table of their own; other rates use the nearest.
 constexpr std::array<float, 4> kAirRates{44100, 48000, 88200, 96000};
 
-// The Air band at exactly 48, 88.2 and 96 kHz: taps fitted to the 44.1 kHz band's response below
-// 20 kHz (generated), in rows by ascending knob gain; the band blends the taps of the two rows
-// around its gain. A reference peak designed for those rates cannot follow the 44.1 kHz band
-// closely, and a blend of fitted taps stays close between rows.
+// The Air band at exactly these rates: taps fitted to the 44.1 kHz band's response below 20 kHz
+// (generated), in rows by ascending knob gain; the band blends the taps of the two rows around its
+// gain. A reference peak designed for those rates cannot follow the 44.1 kHz band closely (at four
+// times the rate its taps cover too short a time to hold its low end), and a blend of fitted taps
+// stays close between rows.
+constexpr std::array<float, 5> kFittedAirRates{48000, 88200, 96000, 176400, 192000};
 struct AirTapRow {
     float gain;  // knob gain, dB
     int length;  // taps in use; the rest are 0
@@ -151,7 +153,7 @@ struct Set {
     Table lowPass1;             // 24 (the absolute main-section values above apply where length > 0)
     Table highPass1;            // 16: prototype and main-section adjustments only
     const AirTable* air[4];     // by kAirRates
-    const AirTaps* airTaps[4];  // by kAirRates; where null (or at another rate) the Air table applies
+    const AirTaps* airTaps[kFittedAirRates.size()];  // by kFittedAirRates; elsewhere the Air table applies
 };
 
 // The compiled tables.

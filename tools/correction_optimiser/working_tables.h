@@ -21,7 +21,7 @@ struct WorkingTables {
     // takes its tables at every rate, since those are what the search fills.
     CorrectionTables::Set set() const {
         return {{bell.data()}, {{shelf.data()}, {shelf.data()}}, {lowPass2.data()}, {lowPass1.data()},
-                {highPass1.data()}, {&air[0], &air[1], &air[2], &air[3]}, {nullptr, nullptr, nullptr, nullptr}};
+                {highPass1.data()}, {&air[0], &air[1], &air[2], &air[3]}, {}};
     }
     // Every cell and Air table of a compiled set.
     void copyFrom(const CorrectionTables::Set& from) {

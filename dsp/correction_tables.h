@@ -120,7 +120,7 @@ constexpr std::array<float, 4> kAirRates{44100, 48000, 88200, 96000};
 // gain. A reference peak designed for those rates cannot follow the 44.1 kHz band closely (at four
 // times the rate its taps cover too short a time to hold its low end), and a blend of fitted taps
 // stays close between rows.
-constexpr std::array<float, 5> kFittedAirRates{48000, 88200, 96000, 176400, 192000};
+constexpr std::array<float, 8> kFittedAirRates{48000, 64000, 88200, 96000, 176400, 192000, 352800, 384000};
 struct AirTapRow {
     float gain;  // knob gain, dB
     int length;  // taps in use; the rest are 0

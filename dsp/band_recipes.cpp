@@ -103,14 +103,19 @@ void lowPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     apply(r, c);
 }
 
-// The Air band from fitted taps: the two rows around the gain, blended (the end rows beyond them).
+// The Air band from fitted taps: the two rows around the gain, blended (the end rows beyond them;
+// the nearer row where the two lie as close as kAirRowsUnblended).
 void fittedAir(BandRecipe& r, const T::AirTaps& fitted, float gain) {
     const T::AirTapRow* first = fitted.rows;
     const T::AirTapRow* last = fitted.rows + fitted.count - 1;
     const T::AirTapRow* above = std::upper_bound(first, last + 1, gain, [](float g, const T::AirTapRow& row) { return g < row.gain; });
     const T::AirTapRow* a = above == first ? first : above - 1;
     const T::AirTapRow* b = above > last ? last : above;
-    const float u = b->gain > a->gain && gain > a->gain ? std::min(1.0f, (gain - a->gain) / (b->gain - a->gain)) : 0.0f;
+    float u = b->gain > a->gain && gain > a->gain ? std::min(1.0f, (gain - a->gain) / (b->gain - a->gain)) : 0.0f;
+    if (b->gain - a->gain <= T::kAirRowsUnblended) {
+        if (u >= 0.5f) a = b;
+        u = 0.0f;
+    }
     r.correction.fitted[0] = a;
     r.correction.fitted[1] = b;
     r.correction.fittedMix = u;

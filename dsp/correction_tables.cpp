@@ -20,8 +20,9 @@ constexpr Set kBuiltIn{sparse(Generated::kBell),
                        sparse(Generated::kLowPass1),
                        sparse(Generated::kHighPass1),
                        {&kAir44, &Generated::kAir48, &Generated::kAir88, &Generated::kAir96},
-                       {&Generated::kAirTaps48, &Generated::kAirTaps64, &Generated::kAirTaps88, &Generated::kAirTaps96, &Generated::kAirTaps176,
-                        &Generated::kAirTaps192, &Generated::kAirTaps352, &Generated::kAirTaps384}};
+                       {&Generated::kAirTaps22, &Generated::kAirTaps24, &Generated::kAirTaps32, &Generated::kAirTaps48, &Generated::kAirTaps64,
+                        &Generated::kAirTaps88, &Generated::kAirTaps96, &Generated::kAirTaps176, &Generated::kAirTaps192, &Generated::kAirTaps352,
+                        &Generated::kAirTaps384}};
 }  // namespace
 
 const Cell& Table::at(int index) const {

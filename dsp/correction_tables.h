@@ -120,7 +120,12 @@ constexpr std::array<float, 4> kAirRates{44100, 48000, 88200, 96000};
 // gain. A reference peak designed for those rates cannot follow the 44.1 kHz band closely (at four
 // times the rate its taps cover too short a time to hold its low end), and a blend of fitted taps
 // stays close between rows.
-constexpr std::array<float, 8> kFittedAirRates{48000, 64000, 88200, 96000, 176400, 192000, 352800, 384000};
+constexpr std::array<float, 11> kFittedAirRates{22050, 24000, 32000, 48000, 64000, 88200, 96000, 176400, 192000, 352800, 384000};
+// Rows that lie this close (knob dB) are not blended: the band takes the nearer one. Two rows can
+// each follow the 44.1 kHz band closely with taps of different shapes, and a blend of those strays
+// far from both (2 dB half-way between two rows at 48 kHz); the generator adds rows between two
+// rows until they blend well, and stops at this gap.
+constexpr float kAirRowsUnblended = 1.0f / 32;
 struct AirTapRow {
     float gain;  // knob gain, dB
     int length;  // taps in use; the rest are 0

@@ -1,6 +1,6 @@
-// Fits the Air band's correction taps at 48 to 384 kHz (CorrectionTables::kFittedAirRates) to the
-// 44.1 kHz Air band, so that below 20 kHz the band sounds the same at every rate,
-// and prints them as dsp/air_taps_generated.h (about twenty minutes on two cores):
+// Fits the Air band's correction taps at 22.05 to 384 kHz (CorrectionTables::kFittedAirRates) to the
+// 44.1 kHz Air band, so that below 20 kHz (0.45 fs at lower rates) the band sounds the same at every
+// rate, and prints them as dsp/air_taps_generated.h (about a quarter of an hour on two cores):
 //
 //   build/<dir>/bench/tovin_air_taps > dsp/air_taps_generated.h
 //
@@ -13,7 +13,8 @@
 // no added latency), and one that starts from the phase of the rate's reference-peak band. Above
 // 20 kHz the response is held below a ceiling. A row takes the fewest taps that meet kRowTolerance.
 // The band blends the taps of the two rows around its knob gain, so rows are added between two rows
-// until their blend adds at most kBlendTolerance.
+// until their blend adds at most kBlendTolerance, down to rows T::kAirRowsUnblended apart (which the
+// band does not blend).
 #include "dsp/band_filter.h"
 #include "dsp/band_kind.h"
 #include "dsp/correction_tables.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <complex>
 #include <cstdio>
 #include <map>
@@ -41,7 +43,6 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr float kAirFrequency = 300000.0f;  // any bell frequency above the audio band is the Air band
 constexpr double kRowTolerance = 0.02;      // dB, a row against the 44.1 kHz band at its gain
 constexpr double kBlendTolerance = 0.03;    // dB that a blend of two rows may add to the rows' own error
-constexpr double kNarrowestGap = 1.0 / 32;  // dB of knob gain between rows
 constexpr double kFreePhaseFrom = 2000.0;   // Hz; below it the fit keeps the 44.1 kHz band's phase
 
 // Points from 20 Hz to `top`: 1 % apart, and 100 Hz apart above 200 Hz where the peak's slope is.
@@ -55,13 +56,16 @@ std::vector<double> audibleFrequencies(double top) {
 
 struct Fit {
     double fs;
-    double top;              // the highest audible point: 20 kHz, or 0.49 fs at lower rates
+    double top;              // the highest audible point: 20 kHz, or 0.45 fs at lower rates
     std::vector<double> hz;  // the audible points, then points from 2 kHz above `top` to just below half the rate
     size_t audible;
 
+    // Below 44.1 kHz the fit stops at 0.45 fs: nearer half the rate the response turns flat (its
+    // mirror image), and a steep slope there would take all the taps.
     explicit Fit(double rate)
-        : fs(rate), top(std::min(20000.0, 0.49 * rate)), hz(audibleFrequencies(top)), audible(hz.size()) {
-        for (double x = top + 2000.0; x < 0.49 * fs; x += 250.0) hz.push_back(x);
+        : fs(rate), top(std::min(20000.0, 0.45 * rate)), hz(audibleFrequencies(top)), audible(hz.size()) {
+        const double step = std::min(250.0, 0.01 * fs);
+        for (double x = top + (top < 20000.0 ? 2.0 * step : 2000.0); x < 0.49 * fs; x += step) hz.push_back(x);
     }
 
     // The 44.1 kHz band's response on the audible points. Above them the band has nothing to
@@ -70,7 +74,7 @@ struct Fit {
     // its level at 20 kHz, and unity for a cut whose level is lower.
     struct Target {
         std::vector<Complex> response;  // on the audible points
-        double ceiling = 0.0;           // largest magnitude above them
+        std::vector<double> ceiling;    // largest magnitude at each point above them
         std::vector<Complex> tables;    // the band at this rate from its reference-peak table
     };
     Target target(float gain) const {
@@ -79,7 +83,11 @@ struct Fit {
         BandResponse::design(band, {kAirFrequency, gain, 0.0f, BandKind::kBell});
         Target t;
         for (size_t k = 0; k < audible; ++k) t.response.push_back(BandResponse::at(band, hz[k]));
-        t.ceiling = std::max(2.0 * std::abs(BandResponse::at(band, top)), 1.0);
+        t.ceiling.assign(hz.size(), std::max(2.0 * std::abs(BandResponse::at(band, top)), 1.0));
+        // Below 44.1 kHz the points above the top are still audible, where the 44.1 kHz band goes on
+        // rising: each is held below 6 dB over that band's own level there.
+        if (top < 20000.0)
+            for (size_t k = audible; k < hz.size(); ++k) t.ceiling[k] = std::max(2.0 * std::abs(BandResponse::at(band, hz[k])), 1.0);
         static const T::Set withoutTaps = [] {
             T::Set set = T::builtIn();
             for (auto& taps : set.airTaps) taps = nullptr;
@@ -160,8 +168,8 @@ struct Fit {
         if (fromTables)
             for (size_t k = audible; k < hz.size(); ++k) {
                 const double m = std::abs(t.tables[k]);
-                want[k] = m > t.ceiling ? t.tables[k] * (0.9 * t.ceiling / m) : t.tables[k];
-                weight[k] = pull / (t.ceiling * t.ceiling);
+                want[k] = m > t.ceiling[k] ? t.tables[k] * (0.9 * t.ceiling[k] / m) : t.tables[k];
+                weight[k] = pull / (t.ceiling[k] * t.ceiling[k]);
             }
         const double freeFrom = fromTables ? 0.0 : kFreePhaseFrom;
         Taps best, bestAny;
@@ -180,10 +188,10 @@ struct Fit {
             for (size_t k = audible; k < hz.size(); ++k) {
                 const Complex h = response(c, hz[k]);
                 const double m = std::abs(h);
-                over = std::max(over, m / t.ceiling);
-                if (m > t.ceiling) {
-                    want[k] = h * (0.9 * t.ceiling / m);
-                    weight[k] += pull / (t.ceiling * t.ceiling);
+                over = std::max(over, m / t.ceiling[k]);
+                if (m > t.ceiling[k]) {
+                    want[k] = h * (0.9 * t.ceiling[k] / m);
+                    weight[k] += pull / (t.ceiling[k] * t.ceiling[k]);
                 } else if (fromTables) {
                     want[k] = h;  // free below the ceiling
                 }
@@ -226,6 +234,8 @@ Row fitRow(const Fit& fit, float gain) {
     return row;
 }
 
+// Blends of two rows at a quarter, half and three quarters of the way. Rows that lie as close as
+// T::kAirRowsUnblended are not blended: the band takes the nearer one.
 double blendWorst(const Fit& fit, float g0, const Row& r0, float g1, const Row& r1) {
     double worst = 0.0;
     for (double u : {0.25, 0.5, 0.75}) {
@@ -248,7 +258,7 @@ std::map<float, Row> fitRate(double fs) {
         const auto next = std::next(it);
         const float g0 = it->first, g1 = next->first;
         const double rowsWorst = std::max(it->second.worst, next->second.worst);
-        if (g1 - g0 > kNarrowestGap && blendWorst(fit, g0, it->second, g1, next->second) > rowsWorst + kBlendTolerance) {
+        if (g1 - g0 > T::kAirRowsUnblended && blendWorst(fit, g0, it->second, g1, next->second) > rowsWorst + kBlendTolerance) {
             const float mid = 0.5f * (g0 + g1);
             rows[mid] = fitRow(fit, mid);
             continue;  // check the first half again
@@ -270,9 +280,33 @@ std::string literal(double x) {
 // The name a rate's table takes: its kHz without decimals.
 std::string name(double fs) { return std::to_string(static_cast<int>(fs / 1000.0)); }
 
+// The largest difference from the 44.1 kHz band over the knob range in fine steps, as the band
+// blends the rows (or takes the nearer of two close ones): what a listener sweeping the knob meets.
+double sweepWorst(double fs, const std::map<float, Row>& rows) {
+    const Fit fit(fs);
+    double worst = 0.0;
+    for (auto it = rows.begin(); std::next(it) != rows.end(); ++it) {
+        const auto next = std::next(it);
+        const bool blended = next->first - it->first > T::kAirRowsUnblended;
+        for (int step = 1; step < 8; ++step) {
+            const double v = step / 8.0, u = blended ? v : v < 0.5 ? 0.0 : 1.0;
+            Taps c(std::max(it->second.taps.size(), next->second.taps.size()), 0.0);
+            for (size_t j = 0; j < c.size(); ++j)
+                c[j] = (1.0 - u) * (j < it->second.taps.size() ? it->second.taps[j] : 0.0) +
+                       u * (j < next->second.taps.size() ? next->second.taps[j] : 0.0);
+            const float g = static_cast<float>((1.0 - v) * it->first + v * next->first);
+            worst = std::max(worst, fit.worstDb(c, fit.target(g)));
+        }
+    }
+    return worst;
+}
+
 // One rate's rows as source text.
 std::string tableText(double fs) {
     const std::map<float, Row> rows = fitRate(fs);
+    double worst = 0.0;
+    for (const auto& [gain, row] : rows) worst = std::max(worst, row.worst);
+    std::fprintf(stderr, "%.0f Hz: %zu rows, rows within %.4f dB, sweep within %.4f dB\n", fs, rows.size(), worst, sweepWorst(fs, rows));
     const std::string n = name(fs);
     std::string text = "constexpr std::array<AirTapRow, " + std::to_string(rows.size()) + "> kAirTapRows" + n + "{{\n";
     char tail[48];
@@ -287,12 +321,18 @@ std::string tableText(double fs) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // With rates given, prints only those rates' tables (for trials). Every run reports on stderr how
+    // close each rate's rows and the knob sweep across them stay.
+    if (argc > 1) {
+        for (int a = 1; a < argc; ++a) std::fputs(tableText(std::atof(argv[a])).c_str(), stdout);
+        return 0;
+    }
     std::printf("// Generated by tools/generators/air_taps.cpp: do not edit. To regenerate, run\n"
                 "//   build/<dir>/bench/tovin_air_taps > dsp/air_taps_generated.h\n"
-                "// Taps of the Air band at 48, 64, 88.2, 96, 176.4, 192, 352.8 and 384 kHz fitted to the 44.1 kHz\n"
-                "// Air band below 20 kHz, by knob gain. Row tolerance %.2f dB, blend tolerance %.2f dB; each row's\n"
-                "// fitted error is noted.\n"
+                "// Taps of the Air band at 22.05, 24, 32, 48, 64, 88.2, 96, 176.4, 192, 352.8 and 384 kHz fitted to\n"
+                "// the 44.1 kHz Air band below 20 kHz (0.45 fs at lower rates), by knob gain. Row tolerance %.2f dB,\n"
+                "// blend tolerance %.2f dB; each row's fitted error is noted.\n"
                 "#pragma once\n\n#include \"dsp/correction_tables.h\"\n\nnamespace CorrectionTables::Generated {\n",
                 kRowTolerance, kBlendTolerance);
     // The rates are fitted side by side and printed in order.

@@ -116,10 +116,10 @@ constexpr AirTable kAir44{{
 constexpr std::array<float, 4> kAirRates{44100, 48000, 88200, 96000};
 
 // The Air band at exactly these rates: taps fitted to the 44.1 kHz band's response below 20 kHz
-// (generated), in rows by ascending knob gain; the band blends the taps of the two rows around its
-// gain. A reference peak designed for those rates cannot follow the 44.1 kHz band closely (at four
-// times the rate its taps cover too short a time to hold its low end), and a blend of fitted taps
-// stays close between rows.
+// (0.45 fs at the lower rates; generated), in rows by ascending knob gain; the band blends the taps
+// of the two rows around its gain. A reference peak designed for those rates cannot follow the
+// 44.1 kHz band closely (at four times the rate its taps cover too short a time to hold its low
+// end), and a blend of fitted taps stays close between rows.
 constexpr std::array<float, 11> kFittedAirRates{22050, 24000, 32000, 48000, 64000, 88200, 96000, 176400, 192000, 352800, 384000};
 // Rows that lie this close (knob dB) are not blended: the band takes the nearer one. Two rows can
 // each follow the 44.1 kHz band closely with taps of different shapes, and a blend of those strays

@@ -234,14 +234,20 @@ Row fitRow(const Fit& fit, float gain) {
     return row;
 }
 
+// The taps the band runs between two rows: (1 - u) r0 + u r1.
+Taps blend(const Row& r0, const Row& r1, double u) {
+    Taps c(std::max(r0.taps.size(), r1.taps.size()), 0.0);
+    for (size_t j = 0; j < c.size(); ++j)
+        c[j] = (1.0 - u) * (j < r0.taps.size() ? r0.taps[j] : 0.0) + u * (j < r1.taps.size() ? r1.taps[j] : 0.0);
+    return c;
+}
+
 // Blends of two rows at a quarter, half and three quarters of the way. Rows that lie as close as
 // T::kAirRowsUnblended are not blended: the band takes the nearer one.
 double blendWorst(const Fit& fit, float g0, const Row& r0, float g1, const Row& r1) {
     double worst = 0.0;
     for (double u : {0.25, 0.5, 0.75}) {
-        Taps c(std::max(r0.taps.size(), r1.taps.size()), 0.0);
-        for (size_t j = 0; j < c.size(); ++j)
-            c[j] = (1.0 - u) * (j < r0.taps.size() ? r0.taps[j] : 0.0) + u * (j < r1.taps.size() ? r1.taps[j] : 0.0);
+        const Taps c = blend(r0, r1, u);
         const float g = static_cast<float>((1.0 - u) * g0 + u * g1);
         worst = std::max(worst, fit.worstDb(c, fit.target(g)));
     }
@@ -290,10 +296,7 @@ double sweepWorst(double fs, const std::map<float, Row>& rows) {
         const bool blended = next->first - it->first > T::kAirRowsUnblended;
         for (int step = 1; step < 8; ++step) {
             const double v = step / 8.0, u = blended ? v : v < 0.5 ? 0.0 : 1.0;
-            Taps c(std::max(it->second.taps.size(), next->second.taps.size()), 0.0);
-            for (size_t j = 0; j < c.size(); ++j)
-                c[j] = (1.0 - u) * (j < it->second.taps.size() ? it->second.taps[j] : 0.0) +
-                       u * (j < next->second.taps.size() ? next->second.taps[j] : 0.0);
+            const Taps c = blend(it->second, next->second, u);
             const float g = static_cast<float>((1.0 - v) * it->first + v * next->first);
             worst = std::max(worst, fit.worstDb(c, fit.target(g)));
         }

@@ -5,7 +5,7 @@
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
 //                              [--polish | --align-phases] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
-//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--emit HEADER]
+//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--alone RATE] [--emit HEADER]
 //
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
 // the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
@@ -18,8 +18,11 @@
 // of a cell's corners, so mixed kernels make neighbouring cells change each other). --prototype
 // gives every searched cell with a correction that main prototype entry; a cell that had another
 // starts afresh from the coarse seeds. --align-phases gives every cell without taps the kernel phase
-// that suits a correction on its grid point (see TablePass::alignPhase), ahead of a polish. --emit
-// writes the header from the state file.
+// that suits a correction on its grid point (see TablePass::alignPhase), ahead of a polish. --alone
+// changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
+// with the table's cell and with the best cell found for that setting alone (TablePass::alone), at
+// RATE, and the largest of each per table: what no table can beat. --emit writes the header from the
+// state file.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/state_file.h"
@@ -30,6 +33,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +80,46 @@ std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, f
     }
     return jobs;
 }
+struct Worst {
+    double table = 0.0, best = 0.0;
+    std::string tableAt, bestAt;
+};
+
+// --alone: every cell of the jobs' lines between `fromHz` and `belowHz`, searched alone; nothing is
+// recorded.
+bool reportAlone(const std::vector<Job>& jobs, const TablePass::Options& options, const WorkingTables& shared, float rate,
+                 int threads, float fromHz, float belowHz) {
+    std::map<std::string, Worst> worst;
+    std::mutex mutex;
+    std::atomic<size_t> next{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&] {
+            for (size_t j; (j = next.fetch_add(1)) < jobs.size();) {
+                const Job& job = jobs[j];
+                const TablePass::Shape shape = TablePass::shapeOf(job.table);
+                for (int fi = 0; fi < shape.frequencyCount; ++fi) {
+                    if (shape.frequencies[fi] < fromHz || shape.frequencies[fi] >= belowHz) continue;
+                    const TablePass::Alone a = TablePass::alone(job.table, fi, job.qi, job.gi, options, shared, rate);
+                    char at[96];
+                    std::snprintf(at, sizeof at, "f %.0f q %.2f gain %+d", shape.frequencies[fi] * rate / 44100.0f,
+                                  shape.qs != nullptr ? shape.qs[job.qi] : 0.7f, shape.gainAxis ? job.gi - 15 : 0);
+                    std::lock_guard<std::mutex> lock(mutex);
+                    std::printf("alone %s %s at %.1f kHz: table %.3f dB, alone %.3f dB (N %d, prototype %d)\n", job.table.c_str(),
+                                at, rate / 1000.0f, a.table, a.best, a.cell.length, a.cell.prototype);
+                    std::fflush(stdout);
+                    Worst& w = worst[job.table];
+                    if (a.table > w.table) w.table = a.table, w.tableAt = at;
+                    if (a.best > w.best) w.best = a.best, w.bestAt = at;
+                }
+            }
+        });
+    for (auto& w : workers) w.join();
+    for (const auto& [table, w] : worst)
+        std::printf("largest %s: table %.3f dB (%s), alone %.3f dB (%s)\n", table.c_str(), w.table, w.tableAt.c_str(), w.best,
+                    w.bestAt.c_str());
+    return true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +127,7 @@ int main(int argc, char** argv) {
     std::string emitPath, seedsPath, tables = "bell,shelf,lowpass2,lowpass1,highpass1,air";
     TablePass::Options options;
     bool keepGiven = false, alignPhases = false;
+    float aloneRate = 0.0f;
     float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f, qTo = 1e9f;
     int gainLow = -15, gainHigh = 15;
     int threads = 1;
@@ -95,6 +141,7 @@ int main(int argc, char** argv) {
         else if (a == "--tables") tables = next();
         else if (a == "--polish") options.polish = true;
         else if (a == "--align-phases") alignPhases = true;
+        else if (a == "--alone") aloneRate = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--threads") threads = std::max(1, std::atoi(next().c_str()));
         else if (a == "--seconds") seconds = std::atof(next().c_str());
         else if (a == "--starts") options.starts = std::max(1, std::atoi(next().c_str()));
@@ -141,6 +188,7 @@ int main(int argc, char** argv) {
         if (listed(tables, "air"))
             for (int r = 1; r <= 3; ++r) optimiseAir(r, shared, state, options.budget);
         const std::vector<Job> jobs = linesOf(tables, gainLow, gainHigh, qFrom, qTo);
+        if (aloneRate > 0.0f) return reportAlone(jobs, options, shared, aloneRate, threads, fromHz, belowHz) ? 0 : 1;
         std::atomic<size_t> next{0};
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t)

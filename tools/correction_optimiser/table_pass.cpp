@@ -1,6 +1,7 @@
 #include "tools/correction_optimiser/table_pass.h"
 
 #include "dsp/band_kind.h"
+#include "dsp/section_design.h"
 #include "dsp/band_mapping.h"
 #include "effect/parameter_tables.h"
 #include "tools/correction_optimiser/cell_search.h"
@@ -129,6 +130,49 @@ bool alignPhase(const std::string& table, int fi, int qi, int gi, const Options&
     cells[static_cast<size_t>(index)] = cell;
     state.finishCell(shared, table, index, cell, Scoring::deviation(set, grid, at, true), Scoring::deviation(set, grid, at, false));
     return true;
+}
+
+Alone alone(const std::string& table, int fi, int qi, int gi, const Options& options, const WorkingTables& shared, float rate) {
+    const Shape shape = shapeOf(table);
+    const Scoring::Grid grid(rate);
+    const int index = cellIndex(shape, fi, qi, gi);
+    WorkingTables mine = shared;
+    std::vector<Cell>& cells = *mine.table(table);
+    Scoring::Setting s = settingAt(table, shape, grid, fi, qi, gi);
+    s.f *= rate / 44100.0f;
+    s.fullTarget = 1.0, s.lowTarget = 0.0;  // scores in dB
+    s.prepare(grid);
+    const T::Set set = mine.set();
+    Alone out;
+    out.table = Scoring::deviation(set, grid, s);
+    out.cell = cells[static_cast<size_t>(index)];
+    const unsigned free = options.kernel >= 0 ? shape.free & ~CellSearch::kKernelLength : shape.free;
+    // The penalty only breaks ties here: the question is what the response can reach.
+    const CellSearch::Score score = [&](const Cell& c, double bound) {
+        cells[static_cast<size_t>(index)] = c;
+        const double p = 0.1 * Scoring::penalty(c);
+        return Scoring::deviation(set, grid, s, true, bound - p) + p;
+    };
+    std::vector<Cell> seeds{out.cell};
+    // Every kernel phase in steps of 0.02: the good ones lie in narrow valleys. Bells also try the
+    // reciprocal main section.
+    for (int prototype : {T::kKeepPrototype, SectionPrototype::kPeakReciprocal}) {
+        if (prototype != T::kKeepPrototype && table != "bell") continue;
+        for (Cell c : CellSearch::coarseSeeds()) {
+            if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
+            c.prototype = prototype;
+            for (int k = 0; k <= 30; ++k) {
+                c.kernelPhase = CellSearch::kPhaseLow + (CellSearch::kPhaseHigh - CellSearch::kPhaseLow) * static_cast<float>(k) / 30.0f;
+                seeds.push_back(c);
+            }
+        }
+    }
+    double found = 0.0;
+    const Cell best = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);
+    cells[static_cast<size_t>(index)] = best;
+    out.best = std::min(out.table, Scoring::deviation(set, grid, s));
+    if (out.best < out.table) out.cell = best;
+    return out;
 }
 
 double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,

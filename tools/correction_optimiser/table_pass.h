@@ -56,6 +56,16 @@ struct Options {
 bool alignPhase(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
                 OptimiserState& state);
 
+// What one cell reaches on its own grid point with no neighbour to blend with, in dB of largest
+// deviation: the table's cell, and the best cell a search finds for that setting alone. Measured at
+// `rate`, where the cell serves the band at its frequency times rate / 44.1 kHz. A target that even
+// the best cell misses is out of reach of any table.
+struct Alone {
+    double table = 0.0, best = 0.0;
+    CorrectionTables::Cell cell;
+};
+Alone alone(const std::string& table, int fi, int qi, int gi, const Options& options, const WorkingTables& shared, float rate);
+
 // Searches one cell and records it in the state (and the shared tables). Returns its score.
 double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
                   OptimiserState& state);

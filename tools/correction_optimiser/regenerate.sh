@@ -31,4 +31,10 @@ for keep in 0.5 0.3 0.3; do
     "$optimiser" --state "$state" --seeds builtin --tables "$tables" --kernel 13 --polish --keep "$keep" \
         --threads "$threads" --starts 4 --budget 300
 done
+# Shelves from 14 kHz up with strong gains, where their deviations are largest: a longer search per
+# cell.
+for gains in 6:15 -15:-6; do
+    "$optimiser" --state "$state" --seeds builtin --tables shelf --kernel 13 --polish --keep 0 --from-hz 14000 \
+        --gains "$gains" --threads "$threads" --starts 8 --budget 600
+done
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

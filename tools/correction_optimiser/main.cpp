@@ -80,6 +80,7 @@ std::vector<Job> linesOf(const std::string& tables, int gainLow, int gainHigh, f
     }
     return jobs;
 }
+
 struct Worst {
     double table = 0.0, best = 0.0;
     std::string tableAt, bestAt;
@@ -87,7 +88,7 @@ struct Worst {
 
 // --alone: every cell of the jobs' lines between `fromHz` and `belowHz`, searched alone; nothing is
 // recorded.
-bool reportAlone(const std::vector<Job>& jobs, const TablePass::Options& options, const WorkingTables& shared, float rate,
+void reportAlone(const std::vector<Job>& jobs, const TablePass::Options& options, const WorkingTables& shared, float rate,
                  int threads, float fromHz, float belowHz) {
     std::map<std::string, Worst> worst;
     std::mutex mutex;
@@ -118,7 +119,6 @@ bool reportAlone(const std::vector<Job>& jobs, const TablePass::Options& options
     for (const auto& [table, w] : worst)
         std::printf("largest %s: table %.3f dB (%s), alone %.3f dB (%s)\n", table.c_str(), w.table, w.tableAt.c_str(), w.best,
                     w.bestAt.c_str());
-    return true;
 }
 }  // namespace
 
@@ -185,10 +185,13 @@ int main(int argc, char** argv) {
         const auto deadline = std::chrono::steady_clock::now() +
                               std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
         const auto pastDeadline = [&] { return std::chrono::steady_clock::now() > deadline; };
+        const std::vector<Job> jobs = linesOf(tables, gainLow, gainHigh, qFrom, qTo);
+        if (aloneRate > 0.0f) {
+            reportAlone(jobs, options, shared, aloneRate, threads, fromHz, belowHz);
+            return 0;
+        }
         if (listed(tables, "air"))
             for (int r = 1; r <= 3; ++r) optimiseAir(r, shared, state, options.budget);
-        const std::vector<Job> jobs = linesOf(tables, gainLow, gainHigh, qFrom, qTo);
-        if (aloneRate > 0.0f) return reportAlone(jobs, options, shared, aloneRate, threads, fromHz, belowHz) ? 0 : 1;
         std::atomic<size_t> next{0};
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t)

@@ -1,8 +1,8 @@
 #include "tools/correction_optimiser/table_pass.h"
 
 #include "dsp/band_kind.h"
-#include "dsp/section_design.h"
 #include "dsp/band_mapping.h"
+#include "dsp/section_design.h"
 #include "effect/parameter_tables.h"
 #include "tools/correction_optimiser/cell_search.h"
 #include "tools/correction_optimiser/scoring.h"

@@ -58,13 +58,17 @@ Cell phaseProbe(Cell probe, const Options& options) {
     return probe;
 }
 
+// Step `i` of `steps` across the searched kernel phases.
+float searchedPhase(int i, int steps) {
+    return CellSearch::kPhaseLow + (CellSearch::kPhaseHigh - CellSearch::kPhaseLow) * static_cast<float>(i) / static_cast<float>(steps);
+}
+
 // Scores of `probe` on the grid point over the searched kernel phases in `steps` steps, best first.
 std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int index, Cell probe, const T::Set& set,
                                                 const Scoring::Grid& grid, const Scoring::Setting& at, int steps) {
     std::vector<std::pair<double, float>> scan;
     for (int i = 0; i <= steps; ++i) {
-        probe.kernelPhase = CellSearch::kPhaseLow +
-                            (CellSearch::kPhaseHigh - CellSearch::kPhaseLow) * static_cast<float>(i) / static_cast<float>(steps);
+        probe.kernelPhase = searchedPhase(i, steps);
         cells[static_cast<size_t>(index)] = probe;
         scan.emplace_back(Scoring::deviation(set, grid, at, true), probe.kernelPhase);
     }
@@ -162,7 +166,7 @@ Alone alone(const std::string& table, int fi, int qi, int gi, const Options& opt
             if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
             c.prototype = prototype;
             for (int k = 0; k <= 30; ++k) {
-                c.kernelPhase = CellSearch::kPhaseLow + (CellSearch::kPhaseHigh - CellSearch::kPhaseLow) * static_cast<float>(k) / 30.0f;
+                c.kernelPhase = searchedPhase(k, 30);
                 seeds.push_back(c);
             }
         }

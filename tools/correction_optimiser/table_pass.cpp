@@ -249,8 +249,9 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
                     add(settingAt(table, shape, grid, fi + 0.5f * df, qi + 0.5f * dq, gi + 0.5f * dg));
                 }
     // The last frequency point also serves every frequency above it, up to 20 kHz.
+    // (20 kHz itself included: there the section's adjusted frequency can pass half the rate).
     if (fi == shape.frequencyCount - 1)
-        for (float f = shape.frequencies[fi] * 1.25f; f < 20001.0f; f *= 1.25f) {
+        for (float f = shape.frequencies[fi] * 1.25f; f < 20000.0f * 1.25f; f *= 1.25f) {
             Scoring::Setting s = settings.front();
             s.f = std::min(f, 20000.0f);
             s.prepare(grid);

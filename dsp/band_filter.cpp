@@ -56,6 +56,10 @@ void BandFilter::advanceDesign() {
             const BiquadCoefficients reference = designSection(recipe_.reference, 4.0 * sampleRate_);
             CorrectionFir::referenceResponse(kernel_, kernelLength_, reference, nullptr, target_,
                                              std::max(kernelLength_, 8 * length));
+            nearDc_.reset();
+            if (recipe_.correction.followsNearDc)
+                nearDc_ = CorrectionFir::nearDcDifference(kernel_, kernelLength_, reference, designCoeffs_,
+                                                          recipe_.useSecondSection ? &secondCoeffs_ : nullptr);
         }
         designStep_ = fadeDone ? DesignStep::kInstall : DesignStep::kWaitFade;
         break;
@@ -104,7 +108,7 @@ void BandFilter::installTaps() {
             const float u = c.fittedMix;
             for (int i = 0; i < n; ++i) set[i] = (1.0f - u) * c.fitted[0]->taps[static_cast<size_t>(i)] + u * c.fitted[1]->taps[static_cast<size_t>(i)];
         } else {
-            CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set);
+CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set, nearDc_);
         }
         for (int i = 0; i < n; ++i) any = any || set[i] != 0.0f;
     }

@@ -6,9 +6,11 @@
 #include "dsp/band_kind.h"
 #include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
+#include "dsp/correction_fir.h"
 #include "dsp/correction_tables.h"
 
 #include <cmath>
+#include <optional>
 
 // The values a band is asked to realise, read once per sub-block.
 struct BandValues {
@@ -122,6 +124,7 @@ private:
     alignas(16) float kernel_[CorrectionTables::kMaxKernelLength] = {};
     alignas(16) float target_[CorrectionTables::kMaxTargetLength] = {};
     alignas(16) float impulse_[kMaxTaps] = {};
+    std::optional<CorrectionFir::NearDc> nearDc_;  // what the taps must add near DC, where the recipe asks
     alignas(16) float taps_[2][kMaxTaps] = {};
     int tapLength_[2] = {0, 0};
     int current_ = 0;

@@ -191,6 +191,7 @@ BandRecipe runRecipe(int kind, float f, float q, float gain, float fs, const T::
     case BandKind::kHighPass6:
         r.main = r.reference = section(f, q, gain, P::kHighPass1);
         if (tables != nullptr) highPass1(r, *tables, f, scale);
+        r.correction.followsNearDc = true;
         break;
     case BandKind::kHighPass12:
         r.main = section(f, q, 0.0f, P::kHighPass2);

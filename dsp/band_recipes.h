@@ -11,6 +11,10 @@ struct CorrectionSettings {
     float kernelPhase = 0.5f;
     int kernelLengthIndex = 0;
     float flatTaps = 0.0f;
+    // The band passes nothing at DC (a high-pass). The windowed difference leaves part of the IIR's
+    // slow tail uncancelled, which would leak DC and bend the slope below the cut-off: the taps are
+    // made to follow the reference near DC.
+    bool followsNearDc = false;
     // Taps given directly instead of designed (the Air band at its fitted rates): the blend
     // (1 - fittedMix) fitted[0] + fittedMix fitted[1].
     const CorrectionTables::AirTapRow* fitted[2] = {nullptr, nullptr};

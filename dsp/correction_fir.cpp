@@ -16,6 +16,9 @@ namespace CorrectionFir {
 namespace {
 constexpr double kPi = BiquadMath::kPi;
 
+// The fewest taps that match the slope near DC as well as the gain.
+constexpr int kTapsForSlope = 8;
+
 inline double flush(double v) { return std::fabs(v) < 1e-38 ? 0.0 : v; }
 
 double blackman(double x) { return 0.42 - 0.5 * std::cos(2.0 * kPi * x) + 0.08 * std::cos(4.0 * kPi * x); }
@@ -78,16 +81,62 @@ void impulseResponse(const BiquadCoefficients& m, const BiquadCoefficients* seco
     }
 }
 
-void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out) {
+void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out, std::optional<NearDc> want) {
     const float share = flatTaps < 0.0f ? 0.0f : (flatTaps > 1.0f ? 1.0f : flatTaps);
     const int flat = static_cast<int>(static_cast<float>(n) * share);
     const int falling = n - flat;
     const int centre = (kernelLength - 1) / 2;
+    // The falling half of a Blackman window, from just below 1 to just above 0 at the last tap.
+    const auto window = [&](int i) {
+        return i < flat ? 1.0f : static_cast<float>(blackman(0.5 + 0.5 * (i - flat + 1) / (falling + 1)));
+    };
+    // Moments of the taps and of the window: sums of c[n], n c[n] and w[n], n w[n], n^2 w[n].
+    double c0 = 0.0, c1 = 0.0, w0 = 0.0, w1 = 0.0, w2 = 0.0;
     for (int i = 0; i < n; ++i) {
-        // The falling half of a Blackman window, from just below 1 to just above 0 at the last tap.
-        const float w = i < flat ? 1.0f : static_cast<float>(blackman(0.5 + 0.5 * (i - flat + 1) / (falling + 1)));
+        const float w = window(i);
         out[i] = (target[centre + 4 * i] - h[i]) * w;
+        c0 += out[i], c1 += static_cast<double>(i) * out[i];
+        w0 += w, w1 += static_cast<double>(i) * w, w2 += static_cast<double>(i) * i * w;
     }
+    if (!want) return;
+    // Near DC the taps respond c0 - j w c1: solve for a + b n with both moments as wanted. A slope
+    // forced onto fewer taps would take them all and undo the correction above DC: short sets match
+    // the gain alone.
+    const double d0 = want->h0 - c0, d1 = -want->h1 - c1;
+    const double det = w0 * w2 - w1 * w1;
+    double a = 0.0, b = 0.0;
+    if (n >= kTapsForSlope && std::fabs(det) > 1e-12 * w0 * w2) {
+        a = (d0 * w2 - d1 * w1) / det, b = (d1 * w0 - d0 * w1) / det;
+    } else if (w0 > 0.0) {
+        a = d0 / w0;
+    }
+    for (int i = 0; i < n; ++i) out[i] = static_cast<float>(out[i] + (a + b * i) * window(i));
+}
+
+NearDc nearDc(const BiquadCoefficients& c) {
+    // H = N / D with N = b0 + b1 z^-1 + b2 z^-2 and z^-1 = 1 - j w to first order.
+    const double n0 = c.b0 + c.b1 + c.b2, n1 = -(c.b1 + 2.0 * c.b2);
+    const double d0 = 1.0 + c.a1 + c.a2, d1 = -(c.a1 + 2.0 * c.a2);
+    return {n0 / d0, (n1 * d0 - n0 * d1) / (d0 * d0)};
+}
+
+NearDc nearDcDifference(const float* kernel, int kernelLength, const BiquadCoefficients& reference,
+                        const BiquadCoefficients& main, const BiquadCoefficients* second) {
+    // The kernel read at every fourth sample from its middle: (1/4) sum K[i] e^(-j w (i - m) / 4).
+    const double middle = (kernelLength - 1) / 2.0;
+    double k0 = 0.0, k1 = 0.0;
+    for (int i = 0; i < kernelLength; ++i) {
+        k0 += kernel[i] / 4.0;
+        k1 -= kernel[i] * (i - middle) / 16.0;
+    }
+    const NearDc r = nearDc(reference);  // w at four times the rate is w / 4
+    const NearDc path{k0 * r.h0, k1 * r.h0 + k0 * r.h1 / 4.0};
+    NearDc m = nearDc(main);
+    if (second != nullptr) {
+        const NearDc s = nearDc(*second);
+        m = {m.h0 * s.h0, m.h1 * s.h0 + m.h0 * s.h1};
+    }
+    return {path.h0 - m.h0, path.h1 - m.h1};
 }
 
 namespace Portable {

@@ -8,6 +8,8 @@
 
 #include "dsp/biquad.h"
 
+#include <optional>
+
 namespace CorrectionFir {
 
 // The interpolation kernel: a sinc with its zeros every fourth sample (cut-off at half the band's
@@ -22,9 +24,24 @@ void referenceResponse(const float* kernel, int kernelLength, const BiquadCoeffi
 // The first n samples of the impulse response of the main section (and the second one, if given).
 void impulseResponse(const BiquadCoefficients& main, const BiquadCoefficients* second, float* h, int n);
 
+// A response near DC, H0 + j w H1 to first order in w (radians per sample at the section's rate).
+struct NearDc {
+    double h0 = 0.0, h1 = 0.0;
+};
+NearDc nearDc(const BiquadCoefficients& c);
+
+// What the correction must add near DC for the band to follow the reference there: the reference
+// section at four times the rate behind the kernel, read at every fourth sample, less the main
+// section (and the second one, if given).
+NearDc nearDcDifference(const float* kernel, int kernelLength, const BiquadCoefficients& reference,
+                        const BiquadCoefficients& main, const BiquadCoefficients* second);
+
 // Taps c[n] = (target[(L - 1) / 2 + 4 n] - h[n]) window[n]: the first trunc(n flatTaps) at full
-// weight, the rest following the falling half of a Blackman window.
-void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out);
+// weight, the rest following the falling half of a Blackman window. Given `want`, the taps are then
+// moved by the window times a line in n, as little as will make the correction's own response near
+// DC equal to it (its gain only, for sets of fewer than 8 taps).
+void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out,
+          std::optional<NearDc> want = std::nullopt);
 
 // out[i] += sum over j < length of c[j] x[i - j], i = 0..n-1; x[-length + 1] must be readable.
 void accumulate(const float* c, int length, const float* x, float* out, int n);

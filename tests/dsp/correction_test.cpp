@@ -442,6 +442,30 @@ TEST(CorrectionResponse, ACorrectedBellKeepsTheAnalogGroupDelay) {
     }
 }
 
+TEST(CorrectionResponse, AFirstOrderHighPassBlocksDcAndFollowsItsSlope) {
+    // The windowed difference leaves part of the section's slow tail uncancelled; left alone the
+    // corrected band passed DC at -30 to -50 dB, 20 to 60 dB above the analog response at 1 Hz.
+    // Through the engine the impulse response sums to nothing, and well below the cut-off the band
+    // follows the analog 6 dB per octave (within the cells' output gains).
+    for (float fs : {44100.0f, 96000.0f})
+        for (float fc : {1000.0f, 2000.0f, 3500.0f, 8000.0f, 15000.0f, 20000.0f}) {
+            BandFilter band;
+            band.setSampleRate(fs);
+            BandResponse::design(band, {fc, 0.0f, 0.7f, BandKind::kHighPass6});
+            if (fc * 44100.0f / fs >= 1000.0f) {
+                ASSERT_GT(band.correctionInUse(), 0) << fs << " " << fc;
+            }
+            const auto h = Measure::impulseResponse(fs, {{2, BandKind::kHighPass6, fc, 0.0f, 0.7f}}, 8192);
+            double dc = 0.0;
+            for (float v : h) dc += v;
+            EXPECT_LT(std::fabs(dc), 3e-5) << fs << " " << fc;
+            for (double f : {fc / 64.0, fc / 16.0}) {
+                const double analog = AnalogModel::magnitudeDb(BandKind::kHighPass6, fc, 0.7f, 0.0f, f);
+                EXPECT_NEAR(BandResponse::magnitudeDb(band, f), analog, 0.75) << fs << " " << fc << " at " << f;
+            }
+        }
+}
+
 // The largest second difference of the band's contribution (output minus input): a step shows as a
 // spike, while a 200 Hz sine of amplitude a curves by at most a (2 pi 200 / 44100)^2 = 0.0008 a.
 namespace {

@@ -98,7 +98,7 @@ void taps(const float* target, int kernelLength, const float* h, int n, float fl
         c0 += out[i], c1 += static_cast<double>(i) * out[i];
         w0 += w, w1 += static_cast<double>(i) * w, w2 += static_cast<double>(i) * i * w;
     }
-    if (!want) return;
+    if (!want || !std::isfinite(want->h0) || !std::isfinite(want->h1)) return;
     // Near DC the taps respond c0 - j w c1: solve for a + b n with both moments as wanted. A slope
     // forced onto fewer taps would take them all and undo the correction above DC: short sets match
     // the gain alone.

@@ -157,6 +157,27 @@ TEST(TablePass, SearchesOnlyWhatUsersHearAndKeepsAGivenMainPrototype) {
     const TablePass::Shape shelf = TablePass::shapeOf("shelf");
     for (int qi = 0; qi < shelf.qCount; ++qi) EXPECT_TRUE(TablePass::qLineHeard(shelf, qi));
     EXPECT_TRUE(TablePass::qLineHeard(TablePass::shapeOf("lowpass1"), 0));
+    // The low-pass Q reaches 12 at 20 Hz, 4 from 100 Hz to 1 kHz and only 2 at 20 kHz.
+    const TablePass::Shape lowPass = TablePass::shapeOf("lowpass2");
+    EXPECT_FALSE(TablePass::qLineHeard(lowPass, lowPass.qCount - 1));
+    EXPECT_TRUE(TablePass::qLineHeard(lowPass, 11));  // Q 12
+    EXPECT_NEAR(lowPass.heardQ(1000.0f, true), 4.0f, 1e-4f);
+    EXPECT_NEAR(lowPass.heardQ(20000.0f, true), 2.0f, 1e-4f);
+    EXPECT_NEAR(lowPass.heardQ(5000.0f, false), 0.05f, 1e-4f);
+    {
+        // A 20 kHz cell at Q 6 serves no setting: it is left without taps, whatever it held.
+        TempFile file("unheard");
+        OptimiserState state;
+        state.path = file.path;
+        WorkingTables shared;
+        const int fi = 23, qi = 9, index = TablePass::cellIndex(lowPass, fi, qi, 0);
+        ASSERT_FLOAT_EQ(lowPass.qs[qi], 6.0f);
+        shared.lowPass2[static_cast<size_t>(index)].length = 30;
+        TablePass::Options options;
+        options.polish = true, options.starts = 1, options.budget = 10;
+        TablePass::refineCell("lowpass2", fi, qi, 0, options, shared, state);
+        EXPECT_EQ(shared.lowPass2[static_cast<size_t>(index)].length, 0);
+    }
 
     // A cell searched for the reciprocal main section starts afresh and keeps that prototype.
     TempFile file("prototype");

@@ -37,6 +37,13 @@ for gains in 6:15 -15:-6; do
     "$optimiser" --state "$state" --seeds builtin --tables shelf --kernel 13 --polish --keep 0 --from-hz 14000 \
         --gains "$gains" --threads "$threads" --starts 8 --budget 600
 done
+# Second-order low-pass cells from 2 kHz up, scored only where users can set the Q (it narrows
+# with the cut-off) and along its highest edge, three times.
+for search in "6 400" "4 300" "6 400"; do
+    set -- $search
+    "$optimiser" --state "$state" --seeds builtin --tables lowpass2 --kernel 13 --polish --keep 0 --from-hz 2000 \
+        --threads "$threads" --starts "$1" --budget "$2"
+done
 # The first-order high-pass has two entries per cell; a longer search settles them against the
 # correction that follows the reference near DC.
 for pass in 1 2; do

@@ -75,6 +75,22 @@ std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int in
     std::sort(scan.begin(), scan.end());
     return scan;
 }
+// The Q of a low-pass users can set at f: its pass-band Q runs over a range that narrows with the
+// cut-off, and a cell at f serves the band at f times 48 / 44.1, 2 and 96 / 44.1 at the other rates.
+float lowPassQ(float f, bool highest) {
+    float q = highest ? 0.0f : 1e9f;
+    for (float r : {1.0f, 48000.0f / 44100.0f, 2.0f, 96000.0f / 44100.0f}) {
+        const float at = passBandQLowPass(highest ? 1.0f : 0.0f, std::min(f * r, 20000.0f));
+        q = highest ? std::max(q, at) : std::min(q, at);
+    }
+    return q;
+}
+
+float lowPassQAnywhere(bool highest) {
+    float q = highest ? 0.0f : 1e9f;
+    for (float f : T::kLowPassFrequencies) q = highest ? std::max(q, lowPassQ(f, true)) : std::min(q, lowPassQ(f, false));
+    return q;
+}
 }  // namespace
 
 Shape shapeOf(const std::string& table) {
@@ -88,7 +104,8 @@ Shape shapeOf(const std::string& table) {
         return {BandKind::kHighShelf, T::kShelfFrequencies.data(), 21, T::kShelfQs.data(), 6, true, -1e9, kAllEntries & ~kGainOffset,
                 param::kQShelf.front(), param::kQShelf.back()};
     if (table == "lowpass2")
-        return {BandKind::kLowPass12, T::kLowPassFrequencies.data(), 24, T::kLowPass2Qs.data(), 15, false, -24.0, kAllEntries};
+        return {BandKind::kLowPass12, T::kLowPassFrequencies.data(), 24, T::kLowPass2Qs.data(), 15, false, -24.0, kAllEntries,
+                lowPassQAnywhere(false), lowPassQAnywhere(true), lowPassQ};
     if (table == "lowpass1")
         return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0, kAllEntries};
     // The first-order high-pass has its correction's settings fixed; its section has only a frequency.
@@ -203,10 +220,16 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     const bool newPrototype = options.prototype >= 0 && cells[static_cast<size_t>(index)].prototype != options.prototype;
     const Cell current = fitted(cells[static_cast<size_t>(index)]);
 
-    std::vector<Scoring::Setting> settings{settingAt(table, shape, grid, fi, qi, gi)};
+    // Settings users cannot reach are not scored, the grid point included: a cell whose every
+    // setting is out of reach is never heard and stays neutral.
+    const Scoring::Setting at = settingAt(table, shape, grid, fi, qi, gi);
+    std::vector<Scoring::Setting> settings;
     const auto add = [&](Scoring::Setting s) {
-        if (s.q >= shape.qLow * 0.999f && s.q <= shape.qHigh * 1.001f) settings.push_back(std::move(s));
+        const bool heard = shape.heardQ == nullptr ||
+                           (s.q >= shape.heardQ(s.f, false) * 0.999f && s.q <= shape.heardQ(s.f, true) * 1.001f);
+        if (heard && s.q >= shape.qLow * 0.999f && s.q <= shape.qHigh * 1.001f) settings.push_back(std::move(s));
     };
+    add(at);
     std::vector<Cell> seeds{current, fitted(Cell{})};
     const int around[10][3] = {{-1, 0, 0}, {1, 0, 0},   {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
                                {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
@@ -232,6 +255,25 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
             seeds.push_back(fitted(cells[static_cast<size_t>(other)]));
         }
     }
+    // Along the highest Q users can set, where the band reads this cell: the low-pass deviates most
+    // there, and the lines above cross that edge only here and there.
+    if (shape.heardQ != nullptr)
+        for (int df : {-1, 1}) {
+            if (fi + df < 0 || fi + df >= shape.frequencyCount) continue;
+            for (float u : {0.0f, 0.1f, 0.25f, 0.5f, 0.75f, 0.9f}) {
+                if (u == 0.0f && df < 0) continue;
+                const float f = (1.0f - u) * shape.frequencies[fi] + u * shape.frequencies[fi + df];
+                const float q = shape.heardQ(f, true);
+                float qx;
+                if (q >= shape.qs[qi] && qi + 1 < shape.qCount && q <= shape.qs[qi + 1])
+                    qx = static_cast<float>(qi) + (q - shape.qs[qi]) / (shape.qs[qi + 1] - shape.qs[qi]);
+                else if (q < shape.qs[qi] && qi > 0 && q >= shape.qs[qi - 1])
+                    qx = static_cast<float>(qi) - (shape.qs[qi] - q) / (shape.qs[qi] - shape.qs[qi - 1]);
+                else
+                    continue;
+                add(settingAt(table, shape, grid, static_cast<float>(fi) + u * static_cast<float>(df), qx, gi));
+            }
+        }
     // Inside the cells of three axes the band blends up to eight cells: half-way along the diagonals
     // that involve the gain axis (frequency and gain, Q and gain, and all three), where cells of
     // different character meet worst.
@@ -252,7 +294,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     // (20 kHz itself included: there the section's adjusted frequency can pass half the rate).
     if (fi == shape.frequencyCount - 1)
         for (float f = shape.frequencies[fi] * 1.25f; f < 20000.0f * 1.25f; f *= 1.25f) {
-            Scoring::Setting s = settings.front();
+            Scoring::Setting s = at;
             s.f = std::min(f, 20000.0f);
             s.prepare(grid);
             settings.push_back(s);
@@ -290,7 +332,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
         if ((free & CellSearch::kKernelPhase) != 0) {
             const Cell probe = phaseProbe(fitted(Cell{}), options);
-            const auto scan = phaseScan(cells, index, probe, set, grid, settings.front(), 60);
+            const auto scan = phaseScan(cells, index, probe, set, grid, at, 60);
             for (size_t k = 0; k < 3; ++k)
                 for (int n : {8, 16, 24, 32, 44})
                     for (float flat : {0.3f, 0.8f}) {

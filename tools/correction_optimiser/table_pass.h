@@ -28,6 +28,9 @@ struct Shape {
     // The Q that users can set on the band: settings outside are never heard, so they are not
     // scored, and a Q line whose cells only serve them is not searched.
     float qLow = 0.0f, qHigh = 1e9f;
+    // Where the Q users can set depends on the band frequency (the low-pass): the lowest and highest
+    // at f (Hz at 44.1 kHz), over every rate that reads the cell there.
+    float (*heardQ)(float f, bool highest) = nullptr;
 };
 // Whether any setting users can reach reads the cells of Q line `qi`.
 bool qLineHeard(const Shape& shape, int qi);

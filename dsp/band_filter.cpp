@@ -108,7 +108,7 @@ void BandFilter::installTaps() {
             const float u = c.fittedMix;
             for (int i = 0; i < n; ++i) set[i] = (1.0f - u) * c.fitted[0]->taps[static_cast<size_t>(i)] + u * c.fitted[1]->taps[static_cast<size_t>(i)];
         } else {
-CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set, nearDc_);
+            CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set, nearDc_);
         }
         for (int i = 0; i < n; ++i) any = any || set[i] != 0.0f;
     }

@@ -75,6 +75,7 @@ std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int in
     std::sort(scan.begin(), scan.end());
     return scan;
 }
+
 // The Q of a low-pass users can set at f: its pass-band Q runs over a range that narrows with the
 // cut-off, and a cell at f serves the band at f times 48 / 44.1, 2 and 96 / 44.1 at the other rates.
 float lowPassQ(float f, bool highest) {
@@ -86,6 +87,7 @@ float lowPassQ(float f, bool highest) {
     return q;
 }
 
+// The same over every frequency of the low-pass grid.
 float lowPassQAnywhere(bool highest) {
     float q = highest ? 0.0f : 1e9f;
     for (float f : T::kLowPassFrequencies) q = highest ? std::max(q, lowPassQ(f, true)) : std::min(q, lowPassQ(f, false));
@@ -290,8 +292,8 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
                         continue;
                     add(settingAt(table, shape, grid, fi + 0.5f * df, qi + 0.5f * dq, gi + 0.5f * dg));
                 }
-    // The last frequency point also serves every frequency above it, up to 20 kHz.
-    // (20 kHz itself included: there the section's adjusted frequency can pass half the rate).
+    // The last frequency point also serves every frequency above it, up to 20 kHz itself, where the
+    // section's adjusted frequency can pass half the rate.
     if (fi == shape.frequencyCount - 1)
         for (float f = shape.frequencies[fi] * 1.25f; f < 20000.0f * 1.25f; f *= 1.25f) {
             Scoring::Setting s = at;

@@ -73,14 +73,17 @@ TEST(OptimiserState, ARunResumesFromWhatTheLastOneFinished) {
     EXPECT_FLOAT_EQ(tables.air[3][1].frequency, 26000.0f);
     EXPECT_EQ(tables.air[3][0], T::kAir44[0]);
 
-    // The header lists the finished cells that differ from the neutral cell and the Air tables.
+    // The header lists the cells that differ from the neutral cell and the Air tables, the seeds'
+    // cells that no run searched again included.
+    tables.shelf[5] = someCell(9);
     TempFile header("header");
-    emitHeader(state, header.path);
+    emitHeader(state, tables, header.path);
     std::ifstream in(header.path);
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_NE(text.str().find("{4000, {20, 0, 0.4375f, 7, 0.25f, 1.0078125f, 1.03125f, 0.875f, 0.875f, -0.5f}}"),
               std::string::npos);
+    EXPECT_NE(text.str().find("{5, {9, 0, 0.4375f, 7,"), std::string::npos);
     EXPECT_NE(text.str().find("constexpr AirTable kAir88{{"), std::string::npos);
     EXPECT_NE(text.str().find("constexpr AirTable kAir48 = kAir44;"), std::string::npos);
 }

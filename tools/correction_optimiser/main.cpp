@@ -22,7 +22,7 @@
 // changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
 // with the table's cell and with the best cell found for that setting alone (TablePass::alone), at
 // RATE, and the largest of each per table: what no table can beat. --emit writes the header from the
-// state file.
+// tables: the seeds with the state file's cells over them.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/state_file.h"
@@ -217,6 +217,6 @@ int main(int argc, char** argv) {
             });
         for (auto& w : workers) w.join();
     }
-    if (!emitPath.empty()) emitHeader(state, emitPath);
+    if (!emitPath.empty()) emitHeader(state, shared, emitPath);
     return 0;
 }

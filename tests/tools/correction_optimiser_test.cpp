@@ -116,6 +116,37 @@ TEST(CellSearch, DescentReachesTheBestCellInsideTheRanges) {
     EXPECT_EQ(fromSeeds.length, 21);
 }
 
+TEST(CellSearch, SeedsAreRankedUnderABoundWithoutLosingAStart) {
+    // A scorer that stops early, as the band measurements do: past the bound it returns a value
+    // just over it. The descent then starts from the two best seeds whatever their order, and a seed
+    // that cannot join them is cut short.
+    std::vector<double> bounds;
+    const CellSearch::Score score = [&](const T::Cell& c, double bound) {
+        bounds.push_back(bound);
+        const double s = std::fabs(c.length - 21) + 0.01 * c.kernelLengthIndex;
+        return s > bound ? bound + 1e-3 : s;
+    };
+    std::vector<T::Cell> seeds;
+    for (int n : {2, 40, 30, 19, 9, 44, 25}) {
+        T::Cell c;
+        c.length = n;
+        seeds.push_back(c);
+    }
+    seeds.push_back(seeds[3]);  // a repeated seed is scored once
+    double best = 0.0;
+    const T::Cell c = CellSearch::fromSeeds(score, seeds, 2, 1, best, CellSearch::kLength);
+    // A one-step descent cannot better 19 (its steps of 8 land on 11 and 27): the result is the best
+    // seed, scored exactly.
+    EXPECT_EQ(c.length, 19);
+    EXPECT_DOUBLE_EQ(best, 2.0);
+    ASSERT_GE(bounds.size(), 7u);
+    EXPECT_EQ(bounds[0], 1e30);
+    EXPECT_EQ(bounds[1], 1e30);
+    EXPECT_DOUBLE_EQ(bounds[2], 19.0);  // the worse of the seeds 2 and 40
+    EXPECT_DOUBLE_EQ(bounds[4], 9.0);   // then the worse of 19 and 30, which 9, 44 and 25 must beat
+    EXPECT_DOUBLE_EQ(bounds[6], 9.0);
+}
+
 TEST(CellSearch, DescentLeavesAKinkThatOnlyTwoEntriesTogetherCanLeave) {
     // A largest-deviation score: from the start, stepping the phase or the flat share alone makes it
     // worse, stepping both together makes it better; the best lies at phase 0.62, flat share 0.6.
@@ -242,4 +273,33 @@ TEST(TablePass, AloneShowsWhatOneCellReachesAndChangesNothing) {
     const TablePass::Alone high = TablePass::alone("bell", fi, qi, gi, options, shared, 88200.0f);
     EXPECT_LT(high.table, a.table);
     EXPECT_LE(high.best, high.table);
+}
+
+TEST(TablePass, ARegionSearchedInsideItsLimitsIgnoresTheCellsAroundIt) {
+    // A deep cut (7 kHz, Q 2, knob -14 dB) next to a wild cell one frequency point up: scored with
+    // it, the cell must give way; searched inside limits that leave it out, it is scored (in dB) as
+    // if the wild cell were not there, while a wild cell inside the limits still counts.
+    const TablePass::Shape bell = TablePass::shapeOf("bell");
+    const int fi = 12, qi = 8, gi = 1;
+    T::Cell wild;
+    wild.length = 44, wild.gainOffset = 9.0f, wild.frequencyScale = 1.6f;
+    const auto scoreWith = [&](bool inside, float belowHz) {
+        TempFile file("inside");
+        OptimiserState state;
+        state.path = file.path;
+        WorkingTables shared;
+        shared.bell[static_cast<size_t>(TablePass::cellIndex(bell, fi + 1, qi, gi))] = wild;
+        TablePass::Options options;
+        options.polish = true, options.kernel = 13, options.starts = 1, options.budget = 40;
+        options.inDb = true, options.plainEnough = -1.0, options.inside = inside;
+        options.fromHz = 5000.0f, options.belowHz = belowHz, options.qFrom = 1.4f, options.qTo = 3.0f;
+        options.gainLow = -15, options.gainHigh = -12;
+        return TablePass::refineCell("bell", fi, qi, gi, options, shared, state);
+    };
+    const double withWild = scoreWith(false, 10001.0f);
+    const double inside = scoreWith(true, 10001.0f);   // 10 kHz is inside: the wild cell counts
+    const double freed = scoreWith(true, 8000.0f);      // 10 kHz is outside: it does not
+    EXPECT_GT(withWild, 1.0);
+    EXPECT_NEAR(inside, withWild, 0.1 * withWild);
+    EXPECT_LT(freed, 0.25 * withWild);
 }

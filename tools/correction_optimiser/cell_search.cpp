@@ -84,12 +84,21 @@ std::vector<Cell> coarseSeeds() {
 
 Cell fromSeeds(const Score& score, const std::vector<Cell>& seeds, int starts, int budget, double& best,
                unsigned free) {
+    // Only the best `starts` seeds are descended from, so a seed is scored against the worst of the
+    // best so far and dropped as soon as it cannot join them.
+    const size_t kept = static_cast<size_t>(std::max(1, starts));
     std::vector<std::pair<double, Cell>> scored;
+    std::vector<Cell> seen;
+    const auto byScore = [](const auto& a, const auto& b) { return a.first < b.first; };
     for (const Cell& c : seeds) {
-        if (std::any_of(scored.begin(), scored.end(), [&](const auto& s) { return s.second == c; })) continue;
-        scored.emplace_back(score(c, 1e30), c);
+        if (std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
+        seen.push_back(c);
+        const double bound = scored.size() < kept ? 1e30 : scored.back().first;
+        const double s = score(c, bound);
+        if (scored.size() == kept && !(s < bound)) continue;
+        if (scored.size() == kept) scored.pop_back();
+        scored.insert(std::upper_bound(scored.begin(), scored.end(), std::pair{s, c}, byScore), {s, c});
     }
-    std::sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     best = scored.front().first;
     Cell result = scored.front().second;
     for (size_t i = 0; i < scored.size() && i < static_cast<size_t>(starts); ++i) {

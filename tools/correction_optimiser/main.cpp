@@ -5,7 +5,8 @@
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
 //                              [--polish | --align-phases] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
-//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--alone RATE] [--emit HEADER]
+//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--broad] [--inside] [--in-db]
+//                              [--alone RATE] [--emit HEADER]
 //
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
 // the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
@@ -17,7 +18,9 @@
 // tables. --kernel gives every searched cell kernel length index K (the band takes the largest kernel
 // of a cell's corners, so mixed kernels make neighbouring cells change each other). --prototype
 // gives every searched cell with a correction that main prototype entry; a cell that had another
-// starts afresh from the coarse seeds. --align-phases gives every cell without taps the kernel phase
+// starts afresh from the coarse seeds. --broad starts a polish from the coarse seeds at every kernel
+// phase too; --inside scores no setting towards a cell outside the run's limits; --in-db scores in dB
+// (see TablePass::Options): together they search a region as a whole. --align-phases gives every cell without taps the kernel phase
 // that suits a correction on its grid point (see TablePass::alignPhase), ahead of a polish. --alone
 // changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
 // with the table's cell and with the best cell found for that setting alone (TablePass::alone), at
@@ -147,6 +150,9 @@ int main(int argc, char** argv) {
         else if (a == "--starts") options.starts = std::max(1, std::atoi(next().c_str()));
         else if (a == "--budget") options.budget = std::max(10, std::atoi(next().c_str()));
         else if (a == "--keep") options.keep = std::atof(next().c_str()), keepGiven = true;
+        else if (a == "--broad") options.broad = true;
+        else if (a == "--inside") options.inside = true;
+        else if (a == "--in-db") options.inDb = true;
         else if (a == "--plain-enough") options.plainEnough = std::atof(next().c_str());
         else if (a == "--from-hz") fromHz = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--below-hz") belowHz = static_cast<float>(std::atof(next().c_str()));
@@ -181,6 +187,8 @@ int main(int argc, char** argv) {
     }
     state.load(shared);
 
+    options.fromHz = fromHz, options.belowHz = belowHz, options.qFrom = qFrom, options.qTo = qTo;
+    options.gainLow = gainLow, options.gainHigh = gainHigh;
     if (seconds > 0) {
         const auto deadline = std::chrono::steady_clock::now() +
                               std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));

@@ -18,6 +18,9 @@ namespace {
 namespace T = CorrectionTables;
 using Cell = T::Cell;
 constexpr int kFlatGainIndex = 15;  // the 0 dB column: a flat band, left neutral
+// Share of the cell penalty when scores are in dB rather than units of a target: a tap or a shifted
+// kernel must not cost as much as a tenth of a decibel.
+constexpr double kDbPenaltyShare = 0.02;
 
 // Targets of a setting (dB): the bell's depend on its knob gain and Q.
 void setTargets(Scoring::Setting& s, const std::string& table, float knob) {
@@ -232,6 +235,13 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (heard && s.q >= shape.qLow * 0.999f && s.q <= shape.qHigh * 1.001f) settings.push_back(std::move(s));
     };
     add(at);
+    const auto outside = [&](int f2, int q2, int g2) {
+        if (!options.inside) return false;
+        const float f = shape.frequencies[f2], q = shape.qs != nullptr ? shape.qs[q2] : 0.0f;
+        const int knob = shape.gainAxis ? g2 - 15 : 0;
+        return f < options.fromHz || f >= options.belowHz || (shape.qs != nullptr && (q < options.qFrom || q > options.qTo)) ||
+               knob < options.gainLow || knob > options.gainHigh;
+    };
     std::vector<Cell> seeds{current, fitted(Cell{})};
     const int around[10][3] = {{-1, 0, 0}, {1, 0, 0},   {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
                                {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
@@ -240,6 +250,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount) continue;
         if (!shape.gainAxis && d[2] != 0) continue;
         if (shape.gainAxis && (g2 < 0 || g2 >= T::kGainSteps)) continue;
+        if (outside(f2, q2, g2)) continue;
         const int other = cellIndex(shape, f2, q2, g2);
         const bool flat = shape.gainAxis && g2 == kFlatGainIndex;
         const bool finished = flat || state.isDone(table, other);
@@ -253,6 +264,11 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (!shape.gainAxis || (d[1] == 0 && d[2] == 0)) steps = {0.05f, 0.1f, 0.17f, 0.25f, 0.35f, 0.5f, 0.65f, 0.75f, 0.9f};
         else if (d[2] == 0 && (d[0] == 0 || d[1] == 0)) steps = {0.05f, 0.25f, 0.5f, 0.75f};
         for (float u : steps) add(settingAt(table, shape, grid, fi + u * d[0], qi + u * d[1], gi + u * d[2]));
+        // Inside a frequency-Q face, off its diagonal, on this cell's side: the blend of four cells of
+        // different character can dip there while the diagonal stays good.
+        if (shape.gainAxis && d[0] != 0 && d[1] != 0 && d[2] == 0)
+            for (const auto& [uf, uq] : {std::pair{0.25f, 0.25f}, std::pair{0.25f, 0.5f}, std::pair{0.5f, 0.25f}})
+                add(settingAt(table, shape, grid, fi + uf * d[0], qi + uq * d[1], gi));
         if (!flat) {
             seeds.push_back(fitted(cells[static_cast<size_t>(other)]));
         }
@@ -290,7 +306,8 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
                         continue;
                     if (!options.polish && g2 != kFlatGainIndex && !state.isDone(table, cellIndex(shape, f2, q2, g2)))
                         continue;
-                    add(settingAt(table, shape, grid, fi + 0.5f * df, qi + 0.5f * dq, gi + 0.5f * dg));
+                    if (outside(f2, q2, g2)) continue;
+                    for (float u : {0.25f, 0.5f}) add(settingAt(table, shape, grid, fi + u * df, qi + u * dq, gi + u * dg));
                 }
     // The last frequency point also serves every frequency above it, up to 20 kHz itself, where the
     // section's adjusted frequency can pass half the rate.
@@ -302,10 +319,12 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
             settings.push_back(s);
         }
 
+    if (options.inDb)
+        for (Scoring::Setting& s : settings) s.fullTarget = 1.0, s.lowTarget = 0.0;
     const T::Set set = mine.set();
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;
-        const double p = Scoring::penalty(c);
+        const double p = (options.inDb ? kDbPenaltyShare : 1.0) * Scoring::penalty(c);
         double worst = 0.0;
         for (const Scoring::Setting& s : settings) {
             worst = std::max(worst, Scoring::deviation(set, grid, s, true, bound - p));
@@ -329,6 +348,18 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (!options.polish || newPrototype) {
             for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
         }
+        if (options.broad)
+            for (int prototype : {T::kKeepPrototype, SectionPrototype::kPeakReciprocal}) {
+                if (prototype != T::kKeepPrototype && table != "bell") continue;
+                for (Cell c : CellSearch::coarseSeeds()) {
+                    c.prototype = prototype;
+                    c = fitted(c);
+                    for (int k = 0; k <= 30; ++k) {
+                        c.kernelPhase = searchedPhase(k, 30);
+                        seeds.push_back(c);
+                    }
+                }
+            }
         // The kernel phase lines the reference's band-limited impulse response up with the main
         // section's; good phases lie in valleys about 0.01 wide, which a coarse grid of seeds and the
         // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
@@ -350,9 +381,9 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     state.finishCell(shared, table, index, best, bestScore, plain);
     char gain[32] = "";
     if (shape.gainAxis) std::snprintf(gain, sizeof gain, " gain %+d", gi - 15);
-    std::printf("%s%s f %.0f q %.2f%s: %.3f of target (was %.3f, plain %.3f), N %d\n", options.polish ? "polish " : "",
-                table.c_str(), shape.frequencies[fi], shape.qs != nullptr ? shape.qs[qi] : 0.7f, gain, bestScore, before,
-                plain, best.length);
+    std::printf("%s%s f %.0f q %.2f%s: %.3f %s (was %.3f, plain %.3f), N %d\n", options.polish ? "polish " : "",
+                table.c_str(), shape.frequencies[fi], shape.qs != nullptr ? shape.qs[qi] : 0.7f, gain, bestScore,
+                options.inDb ? "dB" : "of target", before, plain, best.length);
     std::fflush(stdout);
     return bestScore;
 }

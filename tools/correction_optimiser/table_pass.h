@@ -50,6 +50,19 @@ struct Options {
     // At or above 0: every searched cell that carries a correction takes this main prototype entry
     // (0 keeps the recipe's, 1 switches the main IIR off, others replace it).
     int prototype = -1;
+    // A polish also starts from the coarse seeds at every searched kernel phase, as a first pass
+    // does: a cell can then leave the kind of solution its neighbours settled on.
+    bool broad = false;
+    // Every setting scored in dB of largest deviation over the whole range (no band to 10 kHz held
+    // tighter), with a small share of the penalty: a joint search of a region settles lower so, at
+    // 44.1 kHz and at twice the rate alike, than with the targets' units.
+    bool inDb = false;
+    // The cells a run searches (Hz at 44.1 kHz, Q, knob dB). With `inside`, settings towards cells
+    // outside them are not scored: a region is searched as a whole, free of the kind of solution
+    // the cells around it settled on, and a later pass joins it to them.
+    float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f, qTo = 1e9f;
+    int gainLow = -15, gainHigh = 15;
+    bool inside = false;
 };
 
 // Gives a cell without taps the kernel phase that suits a correction on its grid point, where that

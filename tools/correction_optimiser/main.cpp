@@ -20,9 +20,9 @@
 // gives every searched cell with a correction that main prototype entry; a cell that had another
 // starts afresh from the coarse seeds. --broad starts a polish from the coarse seeds at every kernel
 // phase too; --inside scores no setting towards a cell outside the run's limits; --in-db scores in dB
-// (see TablePass::Options): together they search a region as a whole. --align-phases gives every cell without taps the kernel phase
-// that suits a correction on its grid point (see TablePass::alignPhase), ahead of a polish. --alone
-// changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
+// (see TablePass::Options): together they search a region as a whole. --align-phases gives every
+// cell without taps the kernel phase that suits a correction on its grid point (see
+// TablePass::alignPhase), ahead of a polish. --alone changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
 // with the table's cell and with the best cell found for that setting alone (TablePass::alone), at
 // RATE, and the largest of each per table: what no table can beat. --emit writes the header from the
 // tables: the seeds with the state file's cells over them.
@@ -131,8 +131,13 @@ int main(int argc, char** argv) {
     TablePass::Options options;
     bool keepGiven = false, alignPhases = false;
     float aloneRate = 0.0f;
-    float fromHz = 0.0f, belowHz = 1e9f, qFrom = 0.0f, qTo = 1e9f;
-    int gainLow = -15, gainHigh = 15;
+    // The limits of a run live in the options, which the searches read too.
+    float& fromHz = options.fromHz;
+    float& belowHz = options.belowHz;
+    float& qFrom = options.qFrom;
+    float& qTo = options.qTo;
+    int& gainLow = options.gainLow;
+    int& gainHigh = options.gainHigh;
     int threads = 1;
     double seconds = 1e9;
     for (int i = 1; i < argc; ++i) {
@@ -187,8 +192,6 @@ int main(int argc, char** argv) {
     }
     state.load(shared);
 
-    options.fromHz = fromHz, options.belowHz = belowHz, options.qFrom = qFrom, options.qTo = qTo;
-    options.gainLow = gainLow, options.gainHigh = gainHigh;
     if (seconds > 0) {
         const auto deadline = std::chrono::steady_clock::now() +
                               std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));

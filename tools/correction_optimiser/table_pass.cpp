@@ -66,6 +66,23 @@ float searchedPhase(int i, int steps) {
     return CellSearch::kPhaseLow + (CellSearch::kPhaseHigh - CellSearch::kPhaseLow) * static_cast<float>(i) / static_cast<float>(steps);
 }
 
+// The coarse seeds at every searched kernel phase, in steps of 0.02 (the good ones lie in narrow
+// valleys), each passed through `fit`; bells also try the reciprocal main section.
+template <typename Fit>
+void addEveryPhaseSeeds(std::vector<Cell>& seeds, const std::string& table, const Fit& fit) {
+    for (int prototype : {T::kKeepPrototype, SectionPrototype::kPeakReciprocal}) {
+        if (prototype != T::kKeepPrototype && table != "bell") continue;
+        for (Cell c : CellSearch::coarseSeeds()) {
+            c.prototype = prototype;
+            c = fit(c);
+            for (int k = 0; k <= 30; ++k) {
+                c.kernelPhase = searchedPhase(k, 30);
+                seeds.push_back(c);
+            }
+        }
+    }
+}
+
 // Scores of `probe` on the grid point over the searched kernel phases in `steps` steps, best first.
 std::vector<std::pair<double, float>> phaseScan(std::vector<Cell>& cells, int index, Cell probe, const T::Set& set,
                                                 const Scoring::Grid& grid, const Scoring::Setting& at, int steps) {
@@ -180,19 +197,10 @@ Alone alone(const std::string& table, int fi, int qi, int gi, const Options& opt
         return Scoring::deviation(set, grid, s, true, bound - p) + p;
     };
     std::vector<Cell> seeds{out.cell};
-    // Every kernel phase in steps of 0.02: the good ones lie in narrow valleys. Bells also try the
-    // reciprocal main section.
-    for (int prototype : {T::kKeepPrototype, SectionPrototype::kPeakReciprocal}) {
-        if (prototype != T::kKeepPrototype && table != "bell") continue;
-        for (Cell c : CellSearch::coarseSeeds()) {
-            if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
-            c.prototype = prototype;
-            for (int k = 0; k <= 30; ++k) {
-                c.kernelPhase = searchedPhase(k, 30);
-                seeds.push_back(c);
-            }
-        }
-    }
+    addEveryPhaseSeeds(seeds, table, [&](Cell c) {
+        if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
+        return c;
+    });
     double found = 0.0;
     const Cell best = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);
     cells[static_cast<size_t>(index)] = best;
@@ -348,18 +356,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (!options.polish || newPrototype) {
             for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
         }
-        if (options.broad)
-            for (int prototype : {T::kKeepPrototype, SectionPrototype::kPeakReciprocal}) {
-                if (prototype != T::kKeepPrototype && table != "bell") continue;
-                for (Cell c : CellSearch::coarseSeeds()) {
-                    c.prototype = prototype;
-                    c = fitted(c);
-                    for (int k = 0; k <= 30; ++k) {
-                        c.kernelPhase = searchedPhase(k, 30);
-                        seeds.push_back(c);
-                    }
-                }
-            }
+        if (options.broad) addEveryPhaseSeeds(seeds, table, fitted);
         // The kernel phase lines the reference's band-limited impulse response up with the main
         // section's; good phases lie in valleys about 0.01 wide, which a coarse grid of seeds and the
         // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.

@@ -1,9 +1,11 @@
 // Fidelity report: for every band kind, the largest deviation of the band's magnitude response
 // (main IIR plus correction, designed by the same code as on the audio thread) from its analog model
-// over a dense grid of knob settings, including settings between the correction tables' cells, at
-// 44.1, 48, 88.2 and 96 kHz; beside it the same figure for the plain bilinear design and for the
-// reference section at four times the rate, which the correction makes the band follow over its
-// first taps (so its own deviation is what the tables have to work around).
+// over a dense grid of knob settings at 44.1, 48, 88.2 and 96 kHz; beside it the same figure for the
+// plain bilinear design and for the reference section at four times the rate, which the correction
+// makes the band follow over its first taps (so its own deviation is what the tables have to work
+// around). The grid is a log grid of frequencies with Q and gain steps, plus (full report) every
+// quarter of a cell along the correction tables' axes, with gains in 0.5 dB steps: the blend of a
+// cell's corners deviates most between grid points, where a log grid only passes by chance.
 //
 //   tovin_fidelity [--short] [--check bounds.txt] [--record]
 //
@@ -15,7 +17,9 @@
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
 #include "dsp/band_recipes.h"
+#include "dsp/correction_tables.h"
 #include "dsp/section_design.h"
+#include "effect/parameter_tables.h"
 #include "tools/response/analog_model.h"
 #include "tools/response/band_response.h"
 
@@ -27,11 +31,15 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr float kRates[] = {44100.0f, 48000.0f, 88200.0f, 96000.0f};
+// The figures, in the report's order.
+constexpr const char* kOrder[] = {"bell_6db",  "bell_15db_q2", "bell_q3_boost_hf", "bell_all",  "shelf_10k",
+                                  "shelf_20k", "lowpass6",     "lowpass12",        "highpass6", "air_vs_44k"};
 
 std::vector<double> logSpaced(double lo, double hi, int count) {
     std::vector<double> f(static_cast<size_t>(count));
@@ -60,14 +68,29 @@ struct Figure {
 // adding any latency.
 constexpr double kShortDelay = 4.0;
 
+// The shelves are also held to a tighter figure up to here.
+constexpr double kLowBandTop = 10000.0;
+
 enum class Measured { kCorrected, kPlain, kReference };
+
+// Largest deviations of one measurement (dB): up to kLowBandTop and over the whole range.
+struct Deviation {
+    double low = 0.0, all = 0.0;
+};
+
+// One band setting as measured: corrected always; plain and at the reference (`compared`) on the
+// log grid only, since only the corrected band depends on the tables' cells.
+struct Measures {
+    Deviation corrected, plain, reference;
+    bool compared = false;
+};
 
 // One band setting measured with and without correction, or its reference section alone; `floorDb`
 // skips points where the analog response lies below it (pass filters).
 struct Probe {
     float fs;
     std::vector<double> points;
-    double deviation(int kind, float f, float q, float gain, Measured what, double upTo, double floorDb) const {
+    Deviation deviation(int kind, float f, float q, float gain, Measured what, double floorDb) const {
         // Only what is measured is designed: the band, or its reference section alone.
         const double rate4 = 4.0 * fs;
         BandFilter band;
@@ -79,28 +102,39 @@ struct Probe {
             band.setCorrectionEnabled(what == Measured::kCorrected);
             BandResponse::design(band, {f, gain, q, kind});
         }
-        double worst = 0.0;
+        Deviation worst;
         for (double x : points) {
-            if (x > upTo) break;
             const double analog = AnalogModel::magnitudeDb(kind, f, q, gain, x);
             if (analog < floorDb) continue;
             const double db =
                 what == Measured::kReference
                     ? 20.0 * std::log10(std::abs(BandResponse::section(reference, std::polar(1.0, -2.0 * M_PI * x / rate4))))
                     : BandResponse::magnitudeDb(band, x);
-            worst = std::max(worst, std::fabs(db - analog));
+            const double d = std::fabs(db - analog);
+            worst.all = std::max(worst.all, d);
+            if (x <= kLowBandTop) worst.low = std::max(worst.low, d);
         }
         return worst;
     }
+    Measures measure(int kind, float f, float q, float gain, bool compared, double floorDb = -1e9) const {
+        Measures m;
+        m.corrected = deviation(kind, f, q, gain, Measured::kCorrected, floorDb);
+        m.compared = compared;
+        if (compared) {
+            m.plain = deviation(kind, f, q, gain, Measured::kPlain, floorDb);
+            m.reference = deviation(kind, f, q, gain, Measured::kReference, floorDb);
+        }
+        return m;
+    }
     // The largest group-delay deviation (samples) of the band, corrected or plain, from the analog
     // model, at every third point where the analog delay is short and its response above `floorDb`.
-    double delayDeviation(int kind, float f, float q, float gain, bool corrected, double upTo, double floorDb) const {
+    double delayDeviation(int kind, float f, float q, float gain, bool corrected, double floorDb) const {
         BandFilter band;
         band.setSampleRate(fs);
         band.setCorrectionEnabled(corrected);
         BandResponse::design(band, {f, gain, q, kind});
         double worst = 0.0;
-        for (size_t i = 0; i < points.size() && points[i] <= upTo; i += 3) {
+        for (size_t i = 0; i < points.size(); i += 3) {
             const double x = points[i];
             if (AnalogModel::magnitudeDb(kind, f, q, gain, x) < floorDb) continue;
             const auto analogAt = [&](double y) { return AnalogModel::groupDelay(kind, f, q, gain, y) * fs; };
@@ -115,31 +149,49 @@ struct Probe {
     }
 };
 
-// With `delay` the group delay is measured too (once per band setting: the bell and shelf figures
-// that share settings leave it to bell_all and shelf_20k).
-void note(Figure& fig, const Probe& p, int kind, float f, float q, float gain, double upTo, double floorDb = -1e9,
-          bool delay = false) {
-    if (delay) {
-        fig.delayMeasured = true;
-        const double d = p.delayDeviation(kind, f, q, gain, true, upTo, floorDb);
-        if (d > fig.delayCorrected) {
-            fig.delayCorrected = d;
-            char text[96];
-            std::snprintf(text, sizeof text, "%.0f Hz Q %.2f %+.2f dB", f, q, gain);
-            fig.delayWhere = text;
+std::string settingText(float f, float q, float gain) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%.0f Hz Q %.2f %+.2f dB", f, q, gain);
+    return text;
+}
+
+// Counts a measured setting in a figure, to kLowBandTop with `low` or over the whole range.
+void note(Figure& fig, const Measures& m, float f, float q, float gain, bool low = false) {
+    const auto of = [&](const Deviation& d) { return low ? d.low : d.all; };
+    if (of(m.corrected) > fig.corrected) {
+        fig.corrected = of(m.corrected);
+        fig.where = settingText(f, q, gain);
+    }
+    if (m.compared) {
+        fig.bilinear = std::max(fig.bilinear, of(m.plain));
+        fig.reference = std::max(fig.reference, of(m.reference));
+    }
+}
+
+// Measures the group delay of a setting into a figure, corrected and plain.
+void noteDelay(Figure& fig, const Probe& p, int kind, float f, float q, float gain, double floorDb = -1e9) {
+    fig.delayMeasured = true;
+    const double d = p.delayDeviation(kind, f, q, gain, true, floorDb);
+    if (d > fig.delayCorrected) {
+        fig.delayCorrected = d;
+        fig.delayWhere = settingText(f, q, gain);
+    }
+    fig.delayPlain = std::max(fig.delayPlain, p.delayDeviation(kind, f, q, gain, false, floorDb));
+}
+
+// Settings a quarter of a cell apart along a correction table's axis, scaled as the band scales it,
+// within [lo, hi] (and hi itself): the blends between cells deviate most there, where the log grid
+// passes by chance.
+template <size_t N>
+std::vector<double> betweenCells(const std::array<float, N>& axis, double scale, double lo, double hi) {
+    std::vector<double> v;
+    for (size_t i = 0; i < N; ++i)
+        for (int k = 0; k < (i + 1 < N ? 4 : 1); ++k) {
+            const double x = scale * (i + 1 < N ? axis[i] + (axis[i + 1] - axis[i]) * k / 4.0 : axis[i]);
+            if (x >= lo && x <= hi) v.push_back(x);
         }
-        fig.delayPlain = std::max(fig.delayPlain, p.delayDeviation(kind, f, q, gain, false, upTo, floorDb));
-    }
-    const double c = p.deviation(kind, f, q, gain, Measured::kCorrected, upTo, floorDb);
-    const double b = p.deviation(kind, f, q, gain, Measured::kPlain, upTo, floorDb);
-    fig.reference = std::max(fig.reference, p.deviation(kind, f, q, gain, Measured::kReference, upTo, floorDb));
-    if (c > fig.corrected) {
-        fig.corrected = c;
-        char text[96];
-        std::snprintf(text, sizeof text, "%.0f Hz Q %.2f %+.2f dB", f, q, gain);
-        fig.where = text;
-    }
-    fig.bilinear = std::max(fig.bilinear, b);
+    if (v.empty() || v.back() < hi) v.push_back(hi);
+    return v;
 }
 
 // The Air band's response below 20 kHz against the same knob gain at 44.1 kHz.
@@ -153,6 +205,96 @@ double airDifference(float fs, float gain, const std::vector<double>& points) {
     for (double x : points)
         if (x <= 20000.0) worst = std::max(worst, std::fabs(BandResponse::magnitudeDb(here, x) - BandResponse::magnitudeDb(base, x)));
     return worst;
+}
+
+using Figures = std::map<std::string, Figure>;
+
+// Every figure at one rate. The log grid measures each setting corrected, plain and at the reference;
+// the full report adds settings a quarter of a cell apart along the correction tables' axes
+// (corrected only), where the blend of a cell's corners deviates most.
+Figures measureRate(float fs, bool brief) {
+    Figures fig;
+    for (const char* name : kOrder) fig[name];
+    const Probe p{fs, logSpaced(20.0, std::min(20000.0, 0.45 * fs), 300)};
+    const int nf = brief ? 13 : 61;
+    // The short grid is a subset of the full one, so the bounds recorded from the full grid hold for it.
+    const std::vector<double> bellQs = brief ? std::vector<double>{0.1, 0.42, 1, 1.7, 3, 7}
+                                             : std::vector<double>{0.1, 0.15, 0.2, 0.3, 0.42, 0.5, 0.7, 0.85, 1, 1.2,
+                                                                   1.4, 1.7, 2, 2.5, 3, 4, 5, 6, 7};
+    const std::vector<double> shelfQs = brief ? std::vector<double>{0.3, 0.6, 1.2, 2}
+                                              : std::vector<double>{0.3, 0.4, 0.52, 0.6, 0.7, 0.85, 1, 1.2, 1.4, 1.7, 2};
+    const std::vector<double> gains = linSpaced(-15, 15, brief ? 11 : 21);
+
+    const auto bell = [&](float f, float q, double knob, bool compared) {
+        const float gain = bellGainForQ(static_cast<float>(knob), q);
+        const Measures m = p.measure(BandKind::kBell, f, q, gain, compared);
+        note(fig["bell_all"], m, f, q, gain);
+        if (std::fabs(knob) <= 6.0) note(fig["bell_6db"], m, f, q, gain);
+        if (q <= 2.0f) note(fig["bell_15db_q2"], m, f, q, gain);
+        if (q >= 3.0f && knob == 15.0 && f >= 12000.0f && f <= 18000.0f) note(fig["bell_q3_boost_hf"], m, f, q, gain);
+    };
+    const auto shelf = [&](float f, float q, float gain, bool compared) {
+        for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt}) {
+            const Measures m = p.measure(kind, f, q, gain, compared);
+            note(fig["shelf_10k"], m, f, q, gain, true);
+            note(fig["shelf_20k"], m, f, q, gain);
+        }
+    };
+    const auto pass = [&](int kind, const char* name, float f, float q, bool compared) {
+        note(fig[name], p.measure(kind, f, q, 0.0f, compared, -24.0), f, q, 0.0f);
+    };
+
+    for (double fd : logSpaced(20.0, 20000.0, nf)) {
+        const auto f = static_cast<float>(fd);
+        for (double q : bellQs)
+            for (double knob : gains) {
+                bell(f, static_cast<float>(q), knob, true);
+                noteDelay(fig["bell_all"], p, BandKind::kBell, f, static_cast<float>(q),
+                          bellGainForQ(static_cast<float>(knob), static_cast<float>(q)));
+            }
+        for (double q : shelfQs)
+            for (double gain : gains) {
+                shelf(f, static_cast<float>(q), static_cast<float>(gain), true);
+                for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt})
+                    noteDelay(fig["shelf_20k"], p, kind, f, static_cast<float>(q), static_cast<float>(gain));
+            }
+        pass(BandKind::kLowPass6, "lowpass6", f, 0.7f, true);
+        noteDelay(fig["lowpass6"], p, BandKind::kLowPass6, f, 0.7f, 0.0f, -24.0);
+        pass(BandKind::kHighPass6, "highpass6", f, 0.7f, true);
+        noteDelay(fig["highpass6"], p, BandKind::kHighPass6, f, 0.7f, 0.0f, -24.0);
+        for (double v : linSpaced(0.0, 1.0, brief ? 3 : 9)) {
+            const float q = passBandQLowPass(static_cast<float>(v), f);
+            pass(BandKind::kLowPass12, "lowpass12", f, q, true);
+            noteDelay(fig["lowpass12"], p, BandKind::kLowPass12, f, q, 0.0f, -24.0);
+        }
+    }
+    for (double f : logSpaced(12000.0, 18000.0, brief ? 4 : 13))
+        for (double q : {3.0, 4.0, 5.0, 7.0})
+            note(fig["bell_q3_boost_hf"], p.measure(BandKind::kBell, f, q, bellGainForQ(15.0f, static_cast<float>(q)), true), f,
+                 q, bellGainForQ(15.0f, static_cast<float>(q)));
+
+    if (!brief) {
+        namespace T = CorrectionTables;
+        const double scale = fs / 44100.0;
+        const std::vector<double> knobs = linSpaced(-15, 15, 61);
+        for (double f : betweenCells(T::kBellFrequencies, scale, 20.0, 20000.0))
+            for (double q : betweenCells(T::kBellQs, 1.0, param::kQBell.front(), param::kQBell.back()))
+                for (double knob : knobs) bell(static_cast<float>(f), static_cast<float>(q), knob, false);
+        for (double f : betweenCells(T::kShelfFrequencies, scale, 20.0, 20000.0))
+            for (double q : betweenCells(T::kShelfQs, 1.0, param::kQShelf.front(), param::kQShelf.back()))
+                for (double gain : knobs) shelf(static_cast<float>(f), static_cast<float>(q), static_cast<float>(gain), false);
+        for (double f : betweenCells(T::kLowPassFrequencies, scale, 20.0, 20000.0)) {
+            pass(BandKind::kLowPass6, "lowpass6", static_cast<float>(f), 0.7f, false);
+            for (double v : linSpaced(0.0, 1.0, 17))
+                pass(BandKind::kLowPass12, "lowpass12", static_cast<float>(f), passBandQLowPass(static_cast<float>(v), f), false);
+        }
+        for (double f : betweenCells(T::kHighPass1Frequencies, scale, 20.0, 20000.0))
+            pass(BandKind::kHighPass6, "highpass6", static_cast<float>(f), 0.7f, false);
+    }
+
+    Figure& a = fig["air_vs_44k"];
+    for (double knob : linSpaced(-15, 15, brief ? 13 : 61)) a.corrected = std::max(a.corrected, airDifference(fs, knob, p.points));
+    return fig;
 }
 
 }  // namespace
@@ -171,51 +313,17 @@ int main(int argc, char** argv) {
         }
     }
 
-    const int nf = brief ? 13 : 61;
-    // The short grid is a subset of the full one, so the bounds recorded from the full grid hold for it.
-    const std::vector<double> bellQs = brief ? std::vector<double>{0.1, 0.42, 1, 1.7, 3, 7}
-                                             : std::vector<double>{0.1, 0.15, 0.2, 0.3, 0.42, 0.5, 0.7, 0.85, 1, 1.2,
-                                                                   1.4, 1.7, 2, 2.5, 3, 4, 5, 6, 7};
-    const std::vector<double> shelfQs = brief ? std::vector<double>{0.3, 0.6, 1.2, 2}
-                                              : std::vector<double>{0.3, 0.4, 0.52, 0.6, 0.7, 0.85, 1, 1.2, 1.4, 1.7, 2};
-    const std::vector<double> gains = linSpaced(-15, 15, brief ? 11 : 21);
-
-    // figure -> per rate
-    std::map<std::string, std::vector<Figure>> figures;
-    const char* order[] = {"bell_6db",   "bell_15db_q2", "bell_q3_boost_hf", "bell_all",   "shelf_10k",
-                           "shelf_20k",  "lowpass6",     "lowpass12",        "highpass6",  "air_vs_44k"};
-    for (const char* name : order) figures[name].resize(std::size(kRates));
-
-    for (size_t r = 0; r < std::size(kRates); ++r) {
-        const float fs = kRates[r];
-        Probe p{fs, logSpaced(20.0, std::min(20000.0, 0.45 * fs), 300)};
-        const double top = p.points.back();
-        for (double f : logSpaced(20.0, 20000.0, nf)) {
-            for (double q : bellQs)
-                for (double knob : gains) {
-                    const float gain = bellGainForQ(static_cast<float>(knob), static_cast<float>(q));
-                    note(figures["bell_all"][r], p, BandKind::kBell, static_cast<float>(f), static_cast<float>(q), gain, top, -1e9,
-                         true);
-                    if (std::fabs(knob) <= 6.0) note(figures["bell_6db"][r], p, BandKind::kBell, f, q, gain, top);
-                    if (q <= 2.0) note(figures["bell_15db_q2"][r], p, BandKind::kBell, f, q, gain, top);
-                }
-            for (double q : shelfQs)
-                for (double gain : gains)
-                    for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt}) {
-                        note(figures["shelf_10k"][r], p, kind, f, q, gain, 10000.0);
-                        note(figures["shelf_20k"][r], p, kind, f, q, gain, top, -1e9, true);
-                    }
-            note(figures["lowpass6"][r], p, BandKind::kLowPass6, f, 0.7f, 0.0f, top, -24.0, true);
-            note(figures["highpass6"][r], p, BandKind::kHighPass6, f, 0.7f, 0.0f, top, -24.0, true);
-            for (double v : linSpaced(0.0, 1.0, brief ? 3 : 9))
-                note(figures["lowpass12"][r], p, BandKind::kLowPass12, f, passBandQLowPass(v, f), 0.0f, top, -24.0, true);
-        }
-        for (double f : logSpaced(12000.0, 18000.0, brief ? 4 : 13))
-            for (double q : {3.0, 4.0, 5.0, 7.0})
-                note(figures["bell_q3_boost_hf"][r], p, BandKind::kBell, f, q, bellGainForQ(15.0f, static_cast<float>(q)), top);
-        Figure& a = figures["air_vs_44k"][r];
-        for (double knob : linSpaced(-15, 15, brief ? 13 : 61)) a.corrected = std::max(a.corrected, airDifference(fs, knob, p.points));
+    // figure -> per rate; each rate is measured on its own thread into its own figures.
+    std::vector<Figures> perRate(std::size(kRates));
+    {
+        std::vector<std::thread> threads;
+        for (size_t r = 0; r < std::size(kRates); ++r)
+            threads.emplace_back([&perRate, r, brief] { perRate[r] = measureRate(kRates[r], brief); });
+        for (auto& t : threads) t.join();
     }
+    std::map<std::string, std::vector<Figure>> figures;
+    for (const char* name : kOrder)
+        for (const Figures& f : perRate) figures[name].push_back(f.at(name));
 
     // Air at 0 dB: its taps.
     double airTaps = 0.0;
@@ -229,10 +337,10 @@ int main(int argc, char** argv) {
     if (record) {
         std::printf("# Fidelity bounds, dB: recorded by tovin_fidelity --record%s for the committed correction tables.\n",
                     brief ? " --short" : "");
-        for (const char* name : order)
+        for (const char* name : kOrder)
             for (size_t r = 0; r < std::size(kRates); ++r)
                 std::printf("%s %.0f %.3f\n", name, kRates[r], figures[name][r].corrected * 1.05 + 0.005);
-        for (const char* name : order)
+        for (const char* name : kOrder)
             if (figures[name][0].delayMeasured)
                 for (size_t r = 0; r < std::size(kRates); ++r)
                     std::printf("%s_delay %.0f %.3f\n", name, kRates[r], figures[name][r].delayCorrected * 1.05 + 0.005);
@@ -245,21 +353,21 @@ int main(int argc, char** argv) {
     std::printf("%-18s", "figure");
     for (float fs : kRates) std::printf(" %24.1f", fs / 1000.0f);
     std::printf("   worst setting at 44.1 kHz\n");
-    for (const char* name : order) {
+    for (const char* name : kOrder) {
         std::printf("%-18s", name);
         for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f / %5.3f", f.corrected, f.bilinear, f.reference);
         std::printf("   %s\n", figures[name][0].where.c_str());
     }
     std::printf("Largest group-delay deviation from the analog model, samples (corrected / plain), where the analog "
                 "delay stays under %.0f samples\n", kShortDelay);
-    for (const char* name : order) {
+    for (const char* name : kOrder) {
         if (!figures[name][0].delayMeasured) continue;
         std::printf("%-18s", name);
         for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f        ", f.delayCorrected, f.delayPlain);
         std::printf("   %s\n", figures[name][0].delayWhere.c_str());
     }
     std::printf("air at 0 dB: largest tap %.3g (transparent when 0)\nworst settings at 48, 88.2 and 96 kHz:\n", airTaps);
-    for (const char* name : order) {
+    for (const char* name : kOrder) {
         std::printf("%-18s", name);
         for (size_t r = 1; r < std::size(kRates); ++r) std::printf("   %-28s", figures[name][r].where.c_str());
         std::printf("\n");

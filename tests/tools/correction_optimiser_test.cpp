@@ -1,7 +1,9 @@
 // The correction optimiser's parts: the state file it resumes from, the descent over a cell's
 // entries and one cell searched against the runtime band.
 #include "tools/correction_optimiser/cell_search.h"
+#include "dsp/band_mapping.h"
 #include "tools/correction_optimiser/emit_header.h"
+#include "tools/correction_optimiser/scoring.h"
 #include "tools/correction_optimiser/state_file.h"
 #include "tools/correction_optimiser/table_pass.h"
 
@@ -302,4 +304,34 @@ TEST(TablePass, ARegionSearchedInsideItsLimitsIgnoresTheCellsAroundIt) {
     EXPECT_GT(withWild, 1.0);
     EXPECT_NEAR(inside, withWild, 0.1 * withWild);
     EXPECT_LT(freed, 0.25 * withWild);
+}
+
+TEST(TablePass, ASoftScoreStillMendsACellsOwnSettingsBelowANeighboursLimit) {
+    // With a wild cell on a diagonal the largest deviation is the blend towards it, whatever this cell
+    // does; a pure largest-deviation score then takes any cell under that, its own grid point left
+    // several dB off, while the mean share keeps the grid point counting and brings it well down.
+    const TablePass::Shape bell = TablePass::shapeOf("bell");
+    const int fi = 12, qi = 8, gi = 1;
+    T::Cell wild;
+    wild.length = 44, wild.gainOffset = 9.0f, wild.frequencyScale = 1.6f;
+    const auto ownPoint = [&](double soft) {
+        TempFile file("soft");
+        OptimiserState state;
+        state.path = file.path;
+        WorkingTables shared;
+        shared.bell[static_cast<size_t>(TablePass::cellIndex(bell, fi + 1, qi + 1, gi + 1))] = wild;
+        TablePass::Options options;
+        options.polish = true, options.kernel = 13, options.starts = 1, options.budget = 60;
+        options.inDb = true, options.plainEnough = -1.0, options.soft = soft, options.broad = true;
+        TablePass::refineCell("bell", fi, qi, gi, options, shared, state);
+        const Scoring::Grid grid(44100.0f);
+        Scoring::Setting s;
+        s.kind = bell.kind, s.f = T::kBellFrequencies[fi], s.q = T::kBellQs[qi];
+        s.gain = bellGainForQ(static_cast<float>(gi - 15), s.q);
+        s.prepare(grid);
+        return Scoring::deviationDb(shared.set(), grid, s);
+    };
+    const double hard = ownPoint(0.0), soft = ownPoint(0.5);
+    std::printf("own grid point: %.3f dB pure largest, %.3f dB with the mean\n", hard, soft);
+    EXPECT_LT(soft, 0.6 * hard);
 }

@@ -5,7 +5,7 @@
 //   tovin_correction_optimiser --state FILE [--seeds FILE] [--tables bell,shelf,lowpass2,lowpass1,highpass1,air]
 //                              [--polish | --align-phases] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
-//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--broad] [--inside] [--in-db]
+//                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--broad] [--inside] [--in-db] [--soft X]
 //                              [--alone RATE] [--emit HEADER]
 //
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
@@ -20,7 +20,9 @@
 // gives every searched cell with a correction that main prototype entry; a cell that had another
 // starts afresh from the coarse seeds. --broad starts a polish from the coarse seeds at every kernel
 // phase too; --inside scores no setting towards a cell outside the run's limits; --in-db scores in dB
-// (see TablePass::Options): together they search a region as a whole. --align-phases gives every
+// (see TablePass::Options): together they search a region as a whole. --soft X adds X times the mean
+// deviation over a cell's scored settings to the largest, so that a cell below a neighbour's limit
+// still mends what it can. --align-phases gives every
 // cell without taps the kernel phase that suits a correction on its grid point (see
 // TablePass::alignPhase), ahead of a polish. --alone changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
 // with the table's cell and with the best cell found for that setting alone (TablePass::alone), at
@@ -158,6 +160,7 @@ int main(int argc, char** argv) {
         else if (a == "--broad") options.broad = true;
         else if (a == "--inside") options.inside = true;
         else if (a == "--in-db") options.inDb = true;
+        else if (a == "--soft") options.soft = std::max(0.0, std::atof(next().c_str()));
         else if (a == "--plain-enough") options.plainEnough = std::atof(next().c_str());
         else if (a == "--from-hz") fromHz = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--below-hz") belowHz = static_cast<float>(std::atof(next().c_str()));

@@ -333,12 +333,13 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;
         const double p = (options.inDb ? kDbPenaltyShare : 1.0) * Scoring::penalty(c);
-        double worst = 0.0;
+        double worst = 0.0, sum = 0.0;
         for (const Scoring::Setting& s : settings) {
-            worst = std::max(worst, Scoring::deviation(set, grid, s, true, bound - p));
+            const double d = Scoring::deviation(set, grid, s, true, bound - p);
+            worst = std::max(worst, d), sum += d;
             if (worst + p > bound) break;
         }
-        return worst + p;
+        return worst + p + options.soft * sum / static_cast<double>(settings.size());
     };
     const double before = score(current, 1e30);
     double plain = 0.0;

@@ -57,6 +57,10 @@ struct Options {
     // tighter), with a small share of the penalty: a joint search of a region settles lower so, at
     // 44.1 kHz and at twice the rate alike, than with the targets' units.
     bool inDb = false;
+    // Share of the mean deviation over the scored settings added to the largest. A pure largest
+    // deviation rewards nothing below the one a neighbour sets, so a cell settles on any candidate
+    // under it, its own grid point included; the mean keeps every setting it can mend counting.
+    double soft = 0.0;
     // The cells a run searches (Hz at 44.1 kHz, Q, knob dB). With `inside`, settings towards cells
     // outside them are not scored: a region is searched as a whole, free of the kind of solution
     // the cells around it settled on, and a later pass joins it to them.

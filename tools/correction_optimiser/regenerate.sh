@@ -53,37 +53,39 @@ for pass in 1 2; do
     "$optimiser" --state "$state" --seeds builtin --tables highpass1 --polish --keep 0 --threads "$threads" --starts 8 \
         --budget 600
 done
-# Bell blends a quarter of a cell apart, where the fidelity report finds the largest deviations: short
-# polishes of the cells around each, in this order (from Hz, below Hz, Q from, Q to, knob gains, and
-# what else the pass takes). Wide bells keep the reciprocal main section; --soft lets a cell mend its
-# own settings below the deviation a neighbour sets.
-while read -r from below qfrom qto gains extra; do
+# Blends a quarter of a cell apart, where the fidelity report finds the largest deviations: short
+# polishes of the cells around each, in this order (table, from Hz, below Hz, Q from, Q to, knob gains,
+# and what else the pass takes). Wide bells keep the reciprocal main section; --soft lets a cell mend
+# its own settings below the deviation a neighbour sets.
+while read -r table from below qfrom qto gains extra; do
     # shellcheck disable=SC2086
-    "$optimiser" --state "$state" --seeds builtin --tables bell --kernel 13 --polish --keep 0 --plain-enough 0.05 \
+    "$optimiser" --state "$state" --seeds builtin --tables "$table" --kernel 13 --polish --keep 0 --plain-enough 0.05 \
         --threads "$threads" --starts 4 --budget 300 --from-hz "$from" --below-hz "$below" --q-from "$qfrom" --q-to "$qto" \
         --gains "$gains" $extra
 done <<'PASSES'
-2000 5001 0.1 0.2 -15:-5 --prototype 10
-2000 5001 1.4 2 -15:-10
-7000 12001 2 3 -14:-10
-10000 12001 5 7 -15:-12
-5000 12001 1.4 3 -15:-9
-5000 12001 1.4 3 -15:-9
-7000 14001 3 7 -15:-11
-7000 14001 3 7 -15:-11
-3000 7001 1 3 -11:-7
-300 700 0.1 0.2 -15:-11 --prototype 10
-5000 10001 1.4 3 -15:-13 --broad
-5000 10001 1.4 3 -15:-13 --broad
-700 1401 0.1 0.2 -15:-12 --prototype 10
-7000 14001 2 7 -15:-12
-7000 14001 2 7 -15:-12
-5000 12001 1.4 5 -15:-13 --soft 0.3
-5000 12001 1.4 5 -15:-13 --soft 0.3
-5000 12001 5 7 -6:6 --soft 0.3
-7000 12001 5 7 -10:-7 --soft 0.3
-4000 7001 3 7 -6:-4 --soft 0.3
-5000 10001 1.4 3 -15:-14 --soft 0.5 --broad
-7000 12001 5 7 -15:-14 --soft 0.5 --broad
+bell 2000 5001 0.1 0.2 -15:-5 --prototype 10
+bell 2000 5001 1.4 2 -15:-10
+bell 7000 12001 2 3 -14:-10
+bell 10000 12001 5 7 -15:-12
+bell 5000 12001 1.4 3 -15:-9
+bell 5000 12001 1.4 3 -15:-9
+bell 7000 14001 3 7 -15:-11
+bell 7000 14001 3 7 -15:-11
+bell 3000 7001 1 3 -11:-7
+bell 300 700 0.1 0.2 -15:-11 --prototype 10
+bell 5000 10001 1.4 3 -15:-13 --broad
+bell 5000 10001 1.4 3 -15:-13 --broad
+bell 700 1401 0.1 0.2 -15:-12 --prototype 10
+bell 7000 14001 2 7 -15:-12
+bell 7000 14001 2 7 -15:-12
+bell 5000 12001 1.4 5 -15:-13 --soft 0.3
+bell 5000 12001 1.4 5 -15:-13 --soft 0.3
+bell 5000 12001 5 7 -6:6 --soft 0.3
+bell 7000 12001 5 7 -10:-7 --soft 0.3
+bell 4000 7001 3 7 -6:-4 --soft 0.3
+bell 5000 10001 1.4 3 -15:-14 --soft 0.5 --broad
+bell 7000 12001 5 7 -15:-14 --soft 0.5 --broad
+bell 5000 7001 1.4 3 -15:-13 --soft 0.5 --broad
+shelf 700 1401 0.3 0.7 10:15
 PASSES
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

@@ -70,6 +70,7 @@ constexpr double kShortDelay = 4.0;
 
 // The shelves are also held to a tighter figure up to here.
 constexpr double kLowBandTop = 10000.0;
+constexpr int kShelfKinds[] = {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt};
 
 enum class Measured { kCorrected, kPlain, kReference };
 
@@ -234,7 +235,7 @@ Figures measureRate(float fs, bool brief) {
         if (q >= 3.0f && knob == 15.0 && f >= 12000.0f && f <= 18000.0f) note(fig["bell_q3_boost_hf"], m, f, q, gain);
     };
     const auto shelf = [&](float f, float q, float gain, bool compared) {
-        for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt}) {
+        for (int kind : kShelfKinds) {
             const Measures m = p.measure(kind, f, q, gain, compared);
             note(fig["shelf_10k"], m, f, q, gain, true);
             note(fig["shelf_20k"], m, f, q, gain);
@@ -255,7 +256,7 @@ Figures measureRate(float fs, bool brief) {
         for (double q : shelfQs)
             for (double gain : gains) {
                 shelf(f, static_cast<float>(q), static_cast<float>(gain), true);
-                for (int kind : {BandKind::kHighShelf, BandKind::kLowShelf, BandKind::kHighShelfAlt, BandKind::kLowShelfAlt})
+                for (int kind : kShelfKinds)
                     noteDelay(fig["shelf_20k"], p, kind, f, static_cast<float>(q), static_cast<float>(gain));
             }
         pass(BandKind::kLowPass6, "lowpass6", f, 0.7f, true);

@@ -1,7 +1,7 @@
 // The correction optimiser's parts: the state file it resumes from, the descent over a cell's
 // entries and one cell searched against the runtime band.
-#include "tools/correction_optimiser/cell_search.h"
 #include "dsp/band_mapping.h"
+#include "tools/correction_optimiser/cell_search.h"
 #include "tools/correction_optimiser/emit_header.h"
 #include "tools/correction_optimiser/scoring.h"
 #include "tools/correction_optimiser/state_file.h"

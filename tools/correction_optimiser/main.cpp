@@ -22,11 +22,11 @@
 // phase too; --inside scores no setting towards a cell outside the run's limits; --in-db scores in dB
 // (see TablePass::Options): together they search a region as a whole. --soft X adds X times the mean
 // deviation over a cell's scored settings to the largest, so that a cell below a neighbour's limit
-// still mends what it can. --align-phases gives every
-// cell without taps the kernel phase that suits a correction on its grid point (see
-// TablePass::alignPhase), ahead of a polish. --alone changes nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point
-// with the table's cell and with the best cell found for that setting alone (TablePass::alone), at
-// RATE, and the largest of each per table: what no table can beat. --emit writes the header from the
+// still mends what it can. --align-phases gives every cell without taps the kernel phase that suits
+// a correction on its grid point (see TablePass::alignPhase), ahead of a polish. --alone changes
+// nothing: it prints, per cell, the largest deviation in dB of the setting on its grid point with the
+// table's cell and with the best cell found for that setting alone (TablePass::alone), at RATE, and
+// the largest of each per table: what no table can beat. --emit writes the header from the
 // tables: the seeds with the state file's cells over them.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"

@@ -91,7 +91,15 @@ struct Measures {
 struct Probe {
     float fs;
     std::vector<double> points;
-    Deviation deviation(int kind, float f, float q, float gain, Measured what, double floorDb) const {
+    // The analog model at every point, worked out once for the measurements of a setting.
+    std::vector<double> analogAt(int kind, float f, float q, float gain) const {
+        std::vector<double> analog;
+        analog.reserve(points.size());
+        for (double x : points) analog.push_back(AnalogModel::magnitudeDb(kind, f, q, gain, x));
+        return analog;
+    }
+    Deviation deviation(int kind, float f, float q, float gain, Measured what, const std::vector<double>& analog,
+                        double floorDb) const {
         // Only what is measured is designed: the band, or its reference section alone.
         const double rate4 = 4.0 * fs;
         BandFilter band;
@@ -104,26 +112,27 @@ struct Probe {
             BandResponse::design(band, {f, gain, q, kind});
         }
         Deviation worst;
-        for (double x : points) {
-            const double analog = AnalogModel::magnitudeDb(kind, f, q, gain, x);
-            if (analog < floorDb) continue;
+        for (size_t i = 0; i < points.size(); ++i) {
+            if (analog[i] < floorDb) continue;
+            const double x = points[i];
             const double db =
                 what == Measured::kReference
                     ? 20.0 * std::log10(std::abs(BandResponse::section(reference, std::polar(1.0, -2.0 * M_PI * x / rate4))))
                     : BandResponse::magnitudeDb(band, x);
-            const double d = std::fabs(db - analog);
+            const double d = std::fabs(db - analog[i]);
             worst.all = std::max(worst.all, d);
             if (x <= kLowBandTop) worst.low = std::max(worst.low, d);
         }
         return worst;
     }
     Measures measure(int kind, float f, float q, float gain, bool compared, double floorDb = -1e9) const {
+        const std::vector<double> analog = analogAt(kind, f, q, gain);
         Measures m;
-        m.corrected = deviation(kind, f, q, gain, Measured::kCorrected, floorDb);
+        m.corrected = deviation(kind, f, q, gain, Measured::kCorrected, analog, floorDb);
         m.compared = compared;
         if (compared) {
-            m.plain = deviation(kind, f, q, gain, Measured::kPlain, floorDb);
-            m.reference = deviation(kind, f, q, gain, Measured::kReference, floorDb);
+            m.plain = deviation(kind, f, q, gain, Measured::kPlain, analog, floorDb);
+            m.reference = deviation(kind, f, q, gain, Measured::kReference, analog, floorDb);
         }
         return m;
     }

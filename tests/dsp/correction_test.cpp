@@ -473,9 +473,9 @@ TEST(CorrectionResponse, AFirstOrderHighPassBlocksDcAndFollowsItsSlope) {
     // The windowed difference leaves part of the section's slow tail uncancelled; left alone the
     // corrected band passed DC at -30 to -50 dB, 20 to 60 dB above the analog response at 1 Hz.
     // Through the engine the impulse response sums to nothing, and well below the cut-off the band
-    // follows the analog 6 dB per octave (within the cells' output gains).
+    // follows the analog 6 dB per octave (within the cells' output gains), up to the knob's top.
     for (float fs : {44100.0f, 96000.0f})
-        for (float fc : {1000.0f, 2000.0f, 3500.0f, 8000.0f, 15000.0f, 20000.0f}) {
+        for (float fc : {1000.0f, 2000.0f, 3500.0f, 8000.0f, 10000.0f}) {
             BandFilter band;
             band.setSampleRate(fs);
             BandResponse::design(band, {fc, 0.0f, 0.7f, BandKind::kHighPass6});

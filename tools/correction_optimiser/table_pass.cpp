@@ -131,7 +131,9 @@ Shape shapeOf(const std::string& table) {
     if (table == "lowpass1")
         return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0, kAllEntries};
     // The first-order high-pass has its correction's settings fixed; its section has only a frequency.
-    return {BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0, kFrequencyScale | kOutputGain};
+    Shape highPass{BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0, kFrequencyScale | kOutputGain};
+    highPass.topHz = param::kFreqHP.back();
+    return highPass;
 }
 
 bool qLineHeard(const Shape& shape, int qi) {
@@ -317,12 +319,12 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
                     if (outside(f2, q2, g2)) continue;
                     for (float u : {0.25f, 0.5f}) add(settingAt(table, shape, grid, fi + u * df, qi + u * dq, gi + u * dg));
                 }
-    // The last frequency point also serves every frequency above it, up to 20 kHz itself, where the
-    // section's adjusted frequency can pass half the rate.
+    // The last frequency point also serves every frequency above it that users can set, up to 20 kHz
+    // itself for most bands, where the section's adjusted frequency can pass half the rate.
     if (fi == shape.frequencyCount - 1)
-        for (float f = shape.frequencies[fi] * 1.25f; f < 20000.0f * 1.25f; f *= 1.25f) {
+        for (float f = shape.frequencies[fi] * 1.25f; f < shape.topHz * 1.25f; f *= 1.25f) {
             Scoring::Setting s = at;
-            s.f = std::min(f, 20000.0f);
+            s.f = std::min(f, shape.topHz);
             s.prepare(grid);
             settings.push_back(s);
         }

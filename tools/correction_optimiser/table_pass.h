@@ -31,6 +31,9 @@ struct Shape {
     // Where the Q users can set depends on the band frequency (the low-pass): the lowest and highest
     // at f (Hz at 44.1 kHz), over every rate that reads the cell there.
     float (*heardQ)(float f, bool highest) = nullptr;
+    // The highest frequency users can set on the band (the high-pass knob stops at 10 kHz): the last
+    // frequency point serves every setting above it up to here.
+    float topHz = 20000.0f;
 };
 // Whether any setting users can reach reads the cells of Q line `qi`.
 bool qLineHeard(const Shape& shape, int qi);

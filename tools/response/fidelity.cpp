@@ -53,6 +53,12 @@ std::vector<double> linSpaced(double lo, double hi, int count) {
     return v;
 }
 
+// A grid with one more point, where a band's knob range ends, unless it is already on it.
+std::vector<double> withTop(std::vector<double> grid, double top) {
+    if (std::find(grid.begin(), grid.end(), top) == grid.end()) grid.insert(std::upper_bound(grid.begin(), grid.end(), top), top);
+    return grid;
+}
+
 struct Figure {
     double corrected = 0.0, bilinear = 0.0, reference = 0.0;
     std::string where;  // the corrected figure's worst setting
@@ -67,6 +73,9 @@ struct Figure {
 // near a resonance's peak delay a small error in where the peak lies reads as many samples without
 // adding any latency.
 constexpr double kShortDelay = 4.0;
+
+// The high-pass knob stops here; above it no user hears the first-order high-pass.
+constexpr double kHighPassTop = param::kFreqHP.back();
 
 // The shelves are also held to a tighter figure up to here.
 constexpr double kLowBandTop = 10000.0;
@@ -254,7 +263,7 @@ Figures measureRate(float fs, bool brief) {
         note(fig[name], p.measure(kind, f, q, 0.0f, compared, -24.0), f, q, 0.0f);
     };
 
-    for (double fd : logSpaced(20.0, 20000.0, nf)) {
+    for (double fd : withTop(logSpaced(20.0, 20000.0, nf), kHighPassTop)) {
         const auto f = static_cast<float>(fd);
         for (double q : bellQs)
             for (double knob : gains) {
@@ -270,8 +279,10 @@ Figures measureRate(float fs, bool brief) {
             }
         pass(BandKind::kLowPass6, "lowpass6", f, 0.7f, true);
         noteDelay(fig["lowpass6"], p, BandKind::kLowPass6, f, 0.7f, 0.0f, -24.0);
-        pass(BandKind::kHighPass6, "highpass6", f, 0.7f, true);
-        noteDelay(fig["highpass6"], p, BandKind::kHighPass6, f, 0.7f, 0.0f, -24.0);
+        if (f <= kHighPassTop) {
+            pass(BandKind::kHighPass6, "highpass6", f, 0.7f, true);
+            noteDelay(fig["highpass6"], p, BandKind::kHighPass6, f, 0.7f, 0.0f, -24.0);
+        }
         for (double v : linSpaced(0.0, 1.0, brief ? 3 : 9)) {
             const float q = passBandQLowPass(static_cast<float>(v), f);
             pass(BandKind::kLowPass12, "lowpass12", f, q, true);
@@ -298,7 +309,7 @@ Figures measureRate(float fs, bool brief) {
             for (double v : linSpaced(0.0, 1.0, 17))
                 pass(BandKind::kLowPass12, "lowpass12", static_cast<float>(f), passBandQLowPass(static_cast<float>(v), f), false);
         }
-        for (double f : betweenCells(T::kHighPass1Frequencies, scale, 20.0, 20000.0))
+        for (double f : betweenCells(T::kHighPass1Frequencies, scale, 20.0, kHighPassTop))
             pass(BandKind::kHighPass6, "highpass6", static_cast<float>(f), 0.7f, false);
     }
 

@@ -88,5 +88,12 @@ bell 5000 10001 1.4 3 -15:-14 --soft 0.5 --broad
 bell 7000 12001 5 7 -15:-14 --soft 0.5 --broad
 bell 5000 7001 1.4 3 -15:-13 --soft 0.5 --broad
 shelf 700 1401 0.3 0.7 10:15
+shelf 5000 9001 0.7 1.4 12:15
+shelf 1000 2001 0.3 0.5 12:15
+shelf 700 2001 0.3 0.5 13:15 --soft 0.3
+shelf 7000 14001 1.4 2 -15:-13 --soft 0.3
+shelf 7000 14001 1.4 2 13:15 --soft 0.3
+shelf 7000 14001 0.7 1.4 12:15 --soft 0.3
+shelf 7000 14001 1 2 -15:-12 --soft 0.3
 PASSES
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

@@ -95,5 +95,12 @@ shelf 7000 14001 1.4 2 -15:-13 --soft 0.3
 shelf 7000 14001 1.4 2 13:15 --soft 0.3
 shelf 7000 14001 0.7 1.4 12:15 --soft 0.3
 shelf 7000 14001 1 2 -15:-12 --soft 0.3
+bell 3000 4001 1.4 2 -15:-12
+bell 300 701 0.3 0.3 -15:-12
+bell 7000 10001 7 7 -9:-7 --soft 0.3
+bell 4000 5001 2 3 -11:-9
+bell 300 701 0.2 0.2 -15:-14 --prototype 10 --soft 0.3
+bell 300 1001 0.1 0.1 -15:-13 --prototype 10 --soft 0.3
+bell 7000 10001 3 3 -15:-11
 PASSES
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

@@ -55,9 +55,10 @@ for pass in 1 2 3 4 5 6 7 8; do
         --budget 600
 done
 # Blends a quarter of a cell apart, where the fidelity report finds the largest deviations: short
-# polishes of the cells around each, in this order (table, from Hz, below Hz, Q from, Q to, knob gains,
-# and what else the pass takes). Wide bells keep the reciprocal main section; --soft lets a cell mend
-# its own settings below the deviation a neighbour sets.
+# polishes of the cells around each, in this order (table, from Hz, below Hz, Q from, Q to, knob gains
+# (a table without a gain axis takes every cell), and what else the pass takes). Wide bells keep the
+# reciprocal main section; --soft lets a cell mend its own settings below the deviation a neighbour
+# sets.
 while read -r table from below qfrom qto gains extra; do
     # shellcheck disable=SC2086
     "$optimiser" --state "$state" --seeds builtin --tables "$table" --kernel 13 --polish --keep 0 --plain-enough 0.05 \
@@ -102,5 +103,8 @@ bell 4000 5001 2 3 -11:-9
 bell 300 701 0.2 0.2 -15:-14 --prototype 10 --soft 0.3
 bell 300 1001 0.1 0.1 -15:-13 --prototype 10 --soft 0.3
 bell 7000 10001 3 3 -15:-11
+lowpass2 4000 7001 1 4 -15:15 --soft 0.3
+lowpass2 2000 3001 2 4 -15:15 --soft 0.3
+lowpass2 6000 8001 1 2 -15:15 --soft 0.3
 PASSES
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

@@ -106,5 +106,8 @@ bell 7000 10001 3 3 -15:-11
 lowpass2 4000 7001 1 4 -15:15 --soft 0.3
 lowpass2 2000 3001 2 4 -15:15 --soft 0.3
 lowpass2 6000 8001 1 2 -15:15 --soft 0.3
+bell 300 701 0.2 0.2 -14:-12 --prototype 10 --soft 0.3
+bell 700 1401 0.3 0.3 -15:-13
+bell 200 501 0.1 0.1 -13:-11 --prototype 10 --soft 0.3
 PASSES
 "$optimiser" --state "$state" --seconds 0 --emit "$root/dsp/correction_tables_generated.h"

@@ -131,7 +131,8 @@ Shape shapeOf(const std::string& table) {
     if (table == "lowpass1")
         return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0, kAllEntries};
     // The first-order high-pass has its correction's settings fixed; its section has only a frequency.
-    Shape highPass{BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0, kFrequencyScale | kOutputGain};
+    Shape highPass{BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0,
+                   kFrequencyScale | kOutputGain};
     highPass.topHz = param::kFreqHP.back();
     return highPass;
 }

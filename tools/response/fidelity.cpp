@@ -55,7 +55,8 @@ std::vector<double> linSpaced(double lo, double hi, int count) {
 
 // A grid with one more point, where a band's knob range ends, unless it is already on it.
 std::vector<double> withTop(std::vector<double> grid, double top) {
-    if (std::find(grid.begin(), grid.end(), top) == grid.end()) grid.insert(std::upper_bound(grid.begin(), grid.end(), top), top);
+    if (std::find(grid.begin(), grid.end(), top) == grid.end())
+        grid.insert(std::upper_bound(grid.begin(), grid.end(), top), top);
     return grid;
 }
 

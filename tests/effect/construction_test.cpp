@@ -19,7 +19,11 @@ namespace {
 class InstalledBank : public ::testing::Test {
 protected:
     void SetUp() override {
-        directory = fs::temp_directory_path() / ("tovin-construction-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        // Named after the test too: ctest runs the tests side by side, each in a process whose seed
+        // comes from the clock, and two that start together must not share (and delete) one copy.
+        const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
+        directory = fs::temp_directory_path() /
+                    ("tovin-construction-" + std::to_string(run.random_seed()) + "-" + run.current_test_info()->name());
         fs::remove_all(directory);
         fs::create_directories(directory);
         for (const auto& entry : fs::directory_iterator(TOVIN_FACTORY_DIR)) {

@@ -9,6 +9,7 @@
 
 #include "effect/parameter_tables.h"
 #include "host_recorder.h"
+#include "presets/test_directory.h"
 
 namespace fs = std::filesystem;
 
@@ -19,13 +20,8 @@ namespace {
 class InstalledBank : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Named after the test too: ctest runs the tests side by side, each in a process whose seed
-        // comes from the clock, and two that start together must not share (and delete) one copy.
-        const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
-        directory = fs::temp_directory_path() /
-                    ("tovin-construction-" + std::to_string(run.random_seed()) + "-" + run.current_test_info()->name());
-        fs::remove_all(directory);
-        fs::create_directories(directory);
+        // As an installation records it: without the trailing separator.
+        const fs::path directory = fs::path(copy.path()).parent_path();
         for (const auto& entry : fs::directory_iterator(TOVIN_FACTORY_DIR)) {
             const std::string name = entry.path().filename().string();
             if (name.rfind("preset", 0) == 0 || name == "InitSettings") fs::copy(entry.path(), directory / name);
@@ -38,10 +34,9 @@ protected:
 #if !defined(_WIN32)
         setenv("TOVIN_INSTALL_DIRECTORY", "", 1);
 #endif
-        std::error_code ignored;
-        fs::remove_all(directory, ignored);
     }
-    fs::path directory;
+    // A directory of this test's own: ctest runs the tests side by side in separate processes.
+    TestDirectory copy;
 };
 
 }  // namespace

@@ -29,7 +29,7 @@ struct PixelImage {
         height = h > 0 ? h : 0;
         pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
     }
-    Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    const Pixel& at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
     Pixel& at(int x, int y) { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
 };
 

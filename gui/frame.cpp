@@ -1,0 +1,143 @@
+#include "gui/frame.h"
+
+namespace VSTGUI {
+
+CFrame::CFrame(const CRect& size, const WindowParent& parent, CFrameHost* host)
+    : CViewContainer(size, nullptr), host_(host), picture_(size.width(), size.height()) {
+    backend_ = createWindowBackend(parent, size.width(), size.height(), *this);
+}
+
+CFrame::~CFrame() {
+    endTextEdit();
+    focus_ = nullptr;
+    grab_ = nullptr;
+    removeAll(true);
+    backend_.reset();
+}
+
+void CFrame::idle() {
+    if (inIdle_) return;
+    inIdle_ = true;
+    if (backend_) backend_->pumpEvents();
+    CRect region;
+    collectDirty(region);
+    if (!region.isEmpty()) {
+        redraw(region);
+        if (backend_) backend_->present(picture_.image(), region);
+    }
+    inIdle_ = false;
+}
+
+void CFrame::doIdleStuff() {
+    if (host_ != nullptr) host_->doIdleStuff();
+    idle();
+}
+
+void CFrame::redraw(const CRect& area) {
+    picture_.setOrigin({});
+    picture_.setClipRect(area);
+    draw(&picture_);
+    picture_.setClipRect(CRect(0, 0, picture_.image().width, picture_.image().height));
+}
+
+void CFrame::drawRect(const CRect& area) {
+    redraw(area);
+    if (backend_) backend_->present(picture_.image(), area);
+}
+
+void CFrame::renderAll() { redraw(CRect(0, 0, picture_.image().width, picture_.image().height)); }
+
+void CFrame::mouseDownAt(CPoint where, long buttons) { windowMouseDown(where, buttons); }
+
+bool CFrame::onWheelAt(CPoint where, float distance, long buttons) { return windowWheel(where, distance, buttons); }
+
+bool CFrame::onKeyDown(int character, int virtualKey, long modifiers) {
+    return focus_ != nullptr && focus_->onKeyDown(character, virtualKey, modifiers);
+}
+
+long CFrame::getCurrentMouseButtons() const { return backend_ ? backend_->currentButtons() : 0; }
+
+CPoint CFrame::getCurrentMouseLocation() const { return backend_ ? backend_->pointerPosition() : CPoint{}; }
+
+void CFrame::setFocusView(CView* view) {
+    if (view == focus_) return;
+    CView* old = focus_;
+    focus_ = view;
+    if (old != nullptr) old->looseFocus();
+    if (focus_ != nullptr) focus_->takeFocus();
+}
+
+int CFrame::popupMenu(const std::vector<MenuItem>& items, CPoint where) {
+    return backend_ ? backend_->popupMenu(items, where) : -1;
+}
+
+bool CFrame::beginTextEdit(const CRect& area, const std::string& text, std::function<void(const std::string&, bool)> done) {
+    return backend_ && backend_->beginTextEdit(area, text, std::move(done));
+}
+
+void CFrame::endTextEdit() {
+    if (backend_) backend_->endTextEdit();
+}
+
+bool CFrame::contains(const CView* outer, const CView* inner) {
+    for (const CView* v = inner; v != nullptr; v = v->getParentView())
+        if (v == outer) return true;
+    return false;
+}
+
+void CFrame::viewRemoved(CView* view) {
+    if (contains(view, grab_)) grab_ = nullptr;
+    if (contains(view, focus_)) {
+        CView* old = focus_;
+        focus_ = nullptr;
+        old->looseFocus();
+    }
+}
+
+void CFrame::windowMouseDown(CPoint where, long buttons) {
+    // A press that arrives while a view runs its own mouse loop belongs to that loop.
+    if (inMouse_) return;
+    inMouse_ = true;
+    CView* hit = viewAt(where);
+    if (focus_ != nullptr && hit != focus_) setFocusView(nullptr);
+    grab_ = hit;
+    mouse(&picture_, where, buttons);
+    inMouse_ = false;
+}
+
+void CFrame::windowMouseUp(CPoint where, long buttons) {
+    if (grab_ == nullptr) return;
+    CView* view = grab_;
+    grab_ = nullptr;
+    const CRect r = view->frameRect();
+    const CRect local = view->getViewSize();
+    view->onMouseUp(where.offset(local.left - r.left, local.top - r.top), buttons);
+}
+
+void CFrame::windowMouseMoved(CPoint where, long buttons) {
+    if (grab_ == nullptr) return;
+    const CRect r = grab_->frameRect();
+    const CRect local = grab_->getViewSize();
+    grab_->onMouseMoved(where.offset(local.left - r.left, local.top - r.top), buttons);
+}
+
+bool CFrame::windowWheel(CPoint where, float distance, long buttons) {
+    if (inMouse_) return false;
+    return onWheel(&picture_, where, distance, buttons);
+}
+
+bool CFrame::windowKey(int character, int virtualKey, long modifiers, bool down) {
+    return down && onKeyDown(character, virtualKey, modifiers);
+}
+
+void CFrame::windowNeedsPaint(const CRect& area) {
+    CRect dirty;
+    collectDirty(dirty);
+    const CRect all = area.unite(dirty);
+    redraw(all);
+    if (backend_) backend_->present(picture_.image(), all);
+}
+
+void CFrame::windowFocusLost() { setFocusView(nullptr); }
+
+}  // namespace VSTGUI

@@ -1,0 +1,68 @@
+#include "gui/knob.h"
+
+#include "gui/bitmap.h"
+#include "gui/frame.h"
+#include "gui/window_backend.h"
+
+namespace VSTGUI {
+
+CKnob::CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
+    : CControl(size, listener, tag, background) {}
+
+void CKnob::mouse(CDrawContext* context, CPoint where, long buttons) {
+    if (!(buttons & kLButton)) return;
+    // Linear vertical drag in a modal loop, as long as the button is held.
+    beginEdit();
+    const float start = value_;
+    const CPoint anchor = where;
+    const CRect r = frameRect();
+    const CPoint toLocal{size_.left - r.left, size_.top - r.top};
+    while (getMouseButtons() & kLButton) {
+        CFrame* frame = getFrame();
+        if (frame == nullptr) break;
+        const CPoint p = frame->getCurrentMouseLocation().offset(toLocal.x, toLocal.y);
+        const float moved = static_cast<float>(anchor.y - p.y) / kDragRange * (max_ - min_);
+        const float old = value_;
+        value_ = start + moved;
+        bounceValue();
+        if (value_ != old) notifyListener(context);
+        doIdleStuff();
+    }
+    endEdit();
+}
+
+bool CKnob::onWheel(CDrawContext* context, CPoint, float distance, long buttons) {
+    const float step = (buttons & kShift) ? 0.001f : 0.01f;
+    const float old = value_;
+    value_ += distance * step * (max_ - min_);
+    bounceValue();
+    if (value_ != old) {
+        beginEdit();
+        notifyListener(context);
+        endEdit();
+    }
+    return true;
+}
+
+CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, int subPixmaps, int heightOfOneImage,
+                     CBitmap* strip, CPoint offset)
+    : CKnob(size, listener, tag, strip), subPixmaps_(subPixmaps), heightOfOneImage_(heightOfOneImage), offset_(offset) {}
+
+int CAnimKnob::frameFor(float value, int subPixmaps) {
+    if (subPixmaps <= 1 || !(value > 0.0f)) return 0;
+    const int frame = static_cast<int>(value * static_cast<float>(subPixmaps - 1));
+    return frame > subPixmaps - 1 ? subPixmaps - 1 : frame;
+}
+
+void CAnimKnob::draw(CDrawContext* context) {
+    if (background_ != nullptr) {
+        const CPoint source{offset_.x, offset_.y + frameFor(value_, subPixmaps_) * heightOfOneImage_};
+        if (transparent_)
+            background_->drawTransparent(context, size_, source);
+        else
+            background_->draw(context, size_, source);
+    }
+    setDirty(false);
+}
+
+}  // namespace VSTGUI

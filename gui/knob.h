@@ -1,0 +1,36 @@
+// Rotary knobs: CKnob holds the drag behaviour, CAnimKnob draws one frame of a vertical strip chosen by
+// the value. User-interface thread only.
+#pragma once
+
+#include "gui/control.h"
+
+namespace VSTGUI {
+
+class CKnob : public CControl {
+public:
+    // Pixels of vertical drag for the whole range.
+    static constexpr float kDragRange = 200.0f;
+
+    CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background);
+    void mouse(CDrawContext* context, CPoint where, long buttons) override;
+    bool onWheel(CDrawContext* context, CPoint where, float distance, long buttons) override;
+};
+
+class CAnimKnob : public CKnob {
+public:
+    CAnimKnob(const CRect& size, CControlListener* listener, long tag, int subPixmaps, int heightOfOneImage,
+              CBitmap* strip, CPoint offset = {});
+    void draw(CDrawContext* context) override;
+
+    int getNumSubPixmaps() const { return subPixmaps_; }
+    int getHeightOfOneImage() const { return heightOfOneImage_; }
+    // The strip frame that `value` shows: value·(N−1) taken down to a whole frame, within 0..N−1.
+    static int frameFor(float value, int subPixmaps);
+
+protected:
+    int subPixmaps_;
+    int heightOfOneImage_;
+    CPoint offset_;
+};
+
+}  // namespace VSTGUI

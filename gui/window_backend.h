@@ -124,6 +124,7 @@ public:
     }
     const PixelImage& presented() const { return presented_; }
     int presentCount() const { return presentCount_; }
+    bool editing() const { return static_cast<bool>(editDone_); }
 
 private:
     WindowClient& client_;
@@ -136,6 +137,8 @@ private:
     std::string typed_;
     bool typedCancel_ = false;
     bool hasTyped_ = false;
+    std::string editText_;  // the edit that waits for endTextEdit, and whom it answers
+    std::function<void(const std::string&, bool)> editDone_;
     PixelImage presented_;
     int presentCount_ = 0;
 };

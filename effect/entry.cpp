@@ -1,5 +1,6 @@
 // The plug-in's exported entry: VSTPluginMain, also exported as main at the same address.
 #include "effect/dravel.h"
+#include "gui/window_backend.h"
 #include "platform/platform.h"
 
 #if defined(_WIN32)
@@ -16,6 +17,7 @@ TOVIN_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) { return CD
 // The library's process attach only records the module handle (the editor loads its bitmaps through it).
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) platform::setModuleHandle(instance);
+    if (reason == DLL_PROCESS_DETACH) VSTGUI::releaseWindowBackendResources();
     return TRUE;
 }
 #else

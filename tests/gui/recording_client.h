@@ -1,6 +1,7 @@
 // A WindowClient that keeps every call, for the back-end tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct WindowEvent {
 class RecordingClient : public VSTGUI::WindowClient {
 public:
     std::vector<WindowEvent> events;
+    std::function<void(const VSTGUI::CRect&)> onPaint;  // e.g. presents, as a frame does
 
     void windowMouseDown(VSTGUI::CPoint p, long b) override { events.push_back({WindowEvent::kDown, p, b}); }
     void windowMouseUp(VSTGUI::CPoint p, long b) override { events.push_back({WindowEvent::kUp, p, b}); }
@@ -38,6 +40,7 @@ public:
         WindowEvent e{WindowEvent::kPaint};
         e.area = area;
         events.push_back(e);
+        if (onPaint) onPaint(area);
     }
     void windowFocusLost() override { events.push_back({WindowEvent::kFocusLost}); }
 

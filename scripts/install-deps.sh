@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build pkgconf g++ clang-14 libclang-rt-14-dev binutils util-linux
   googletest libgtest-dev libbenchmark-dev libsndfile1-dev libfftw3-dev libpng-dev liblapack-dev
+  libcairo2-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
   xvfb libxtst-dev
 )

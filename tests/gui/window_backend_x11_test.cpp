@@ -230,7 +230,7 @@ TEST_F(X11Window, KeysArriveAfterAClickWithCharactersAndVirtualKeys) {
 }
 
 TEST_F(X11Window, UncoveringAsksForARepaintAndInvalidateArrivesAtThePump) {
-    pumpUntil([] { return false; });  // the first exposure
+    ASSERT_TRUE(pumpUntil([&] { return client_.count(WindowEvent::kPaint) > 0; }));  // the first exposure
     client_.events.clear();
     XUnmapWindow(host_, hostWindow_);
     XMapWindow(host_, hostWindow_);

@@ -16,6 +16,8 @@ constexpr double kTrackWidth = 2.6;
 constexpr double kBodyShare = 0.66;    // body radius / outer radius
 constexpr double kPointerInner = 0.3;  // pointer from this share of the body radius ...
 constexpr double kPointerOuter = 0.86;  // ... to this one
+constexpr double kEndDotRadius = 0.8;
+constexpr double kEndDotDrop = 1.6;
 
 void drawFrame(cairo_t* cr, double cx, double cy, double outer, double value, bool bipolar) {
     const double arcRadius = outer - kTrackWidth / 2;
@@ -35,6 +37,14 @@ void drawFrame(cairo_t* cr, double cx, double cy, double outer, double value, bo
         cairo_arc(cr, cx, cy, arcRadius, from, to);
         setColour(cr, palette::kAccent);
         cairo_stroke(cr);
+    }
+    // Dots just outside both ends of the travel.
+    for (double end : {kStartAngle, kStartAngle + kSweep}) {
+        cairo_new_path(cr);
+        cairo_arc(cr, cx + std::cos(end) * (arcRadius - 0.5), cy + std::sin(end) * (arcRadius - 0.5) + kEndDotDrop,
+                  kEndDotRadius, 0, 2 * kPi);
+        setColour(cr, palette::kLabel, 0.7);
+        cairo_fill(cr);
     }
     if (bipolar) {
         // A tick at the centre detent.

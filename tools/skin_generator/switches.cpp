@@ -139,9 +139,15 @@ void typeSwitch(Canvas& out, const Backdrop& backdrop, const TypeSwitchLook& loo
         buttonFace(cr, 0, top, out.width(), h, state);
         const bool second = frame != 0;
         const Rgb colour = state == ButtonState::Normal ? palette::kHeading : captionColour(state);
-        curveSymbol(cr, second ? look.on : look.off, 3, top + 3.5, out.width() - 6, 8, colour);
-        textCentred(cr, Face::CondensedBold, 8, second ? look.onCaption : look.offCaption, out.width() / 2.0,
-                    top + 17.5, colour);
+        const Curve curve = second ? look.on : look.off;
+        const char* caption = second ? look.onCaption : look.offCaption;
+        if (caption == nullptr) {
+            // The curve alone says it, drawn larger.
+            curveSymbol(cr, curve, 4, top + 5, out.width() - 8, 13, colour);
+            return;
+        }
+        curveSymbol(cr, curve, 3, top + 3.5, out.width() - 6, 8, colour);
+        textCentred(cr, Face::CondensedBold, 8, caption, out.width() / 2.0, top + 17.5, colour);
     });
 }
 
@@ -250,8 +256,8 @@ struct TypePicture {
 constexpr TypePicture kTypePictures[] = {
     {3008, {Curve::HighPassGentle, Curve::HighPassSteep, "6dB", "12dB"}},
     {3009, {Curve::LowPassGentle, Curve::LowPassSteep, "6dB", "12dB"}},
-    {3010, {Curve::Bell, Curve::LowShelf, "BELL", "SHLF"}},
-    {3011, {Curve::Bell, Curve::HighShelf, "BELL", "SHLF"}},
+    {3010, {Curve::Bell, Curve::LowShelf, nullptr, nullptr}},
+    {3011, {Curve::Bell, Curve::HighShelf, nullptr, nullptr}},
 };
 
 struct MenuPicture {

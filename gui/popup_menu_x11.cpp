@@ -98,7 +98,8 @@ public:
             }
             switch (event.type) {
                 case MapNotify:
-                    grab();
+                    // Without the grabs no click outside would end the loop: give up instead.
+                    if (!grab()) done = true;
                     break;
                 case Expose:
                     if (event.xexpose.count == 0) draw();
@@ -180,10 +181,10 @@ private:
         XFlush(display_);
     }
 
-    void grab() {
-        XGrabPointer(display_, window_, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                     GrabModeAsync, None, None, CurrentTime);
-        XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    bool grab() {
+        return XGrabPointer(display_, window_, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                            GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess &&
+               XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
     }
 
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }

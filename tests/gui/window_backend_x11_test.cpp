@@ -379,6 +379,15 @@ TEST_F(X11Window, PopupMenuIsChosenByKeysOrByAClickAndDismissedByEscape) {
     EXPECT_EQ(backend_->popupMenu(kMenu, {20, 20}), 4);
     click.join();
     EXPECT_TRUE(found);
+
+    // Another client holds the pointer: the menu cannot work and must not wait for ever.
+    ASSERT_EQ(XGrabPointer(host_, hostWindow_, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None,
+                           CurrentTime),
+              GrabSuccess);
+    XSync(host_, False);
+    EXPECT_EQ(backend_->popupMenu(kMenu, {20, 20}), -1);
+    XUngrabPointer(host_, CurrentTime);
+    XSync(host_, False);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "gui/window_backend.h"
 #include "gui/x11_support.h"
@@ -311,6 +312,40 @@ TEST_F(X11Window, HundredOpenCloseCyclesLeaveNothingBehind) {
     if (children) XFree(children);
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(openFileCount(), files);
+    EXPECT_EQ(x11::errorCount(), errors);
+    EXPECT_EQ(XSetErrorHandler(before), countingHandler);
+}
+
+// Editors of several hosts' threads open and close at once: the shared handler stays counted right.
+TEST(X11WindowConcurrency, BackEndsOnSeveralThreadsShareTheErrorHandlerAndPutTheOldOneBack) {
+    TOVIN_REQUIRE_X_SERVER();
+    constexpr int kThreads = 3;
+    constexpr int kCycles = 20;
+    XErrorHandler before = XSetErrorHandler(countingHandler);
+    const unsigned long errors = x11::errorCount();
+    std::atomic<int> opened{0};
+    auto editorThread = [&] {
+        Display* host = XOpenDisplay(nullptr);
+        ASSERT_NE(host, nullptr);
+        const Window window = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, kWidth, kHeight, 0, 0, 0);
+        XMapWindow(host, window);
+        XSync(host, False);
+        RecordingClient client;
+        const PixelImage image = tovin_test::testPattern(kWidth, kHeight);
+        for (int i = 0; i < kCycles; ++i) {
+            auto backend = createWindowBackend(WindowParent{reinterpret_cast<void*>(window), nullptr}, kWidth,
+                                               kHeight, client);
+            opened += backend->isValid();
+            backend->present(image, CRect{0, 0, kWidth, kHeight});
+            backend->pumpEvents();
+        }
+        XDestroyWindow(host, window);
+        XCloseDisplay(host);
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) threads.emplace_back(editorThread);
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(opened, kThreads * kCycles);
     EXPECT_EQ(x11::errorCount(), errors);
     EXPECT_EQ(XSetErrorHandler(before), countingHandler);
 }

@@ -24,6 +24,7 @@ constexpr int kBitsPerPixel = 32;
 constexpr int kBytesPerPixel = 4;
 constexpr unsigned long kRedMask = 0xff0000, kGreenMask = 0xff00, kBlueMask = 0xff;
 constexpr unsigned kWheelUpButton = 4, kWheelDownButton = 5;
+constexpr int kLookupBytes = 8;  // XLookupString's text; we read the KeySym
 
 long buttonsFromState(unsigned state) {
     long bits = 0;
@@ -266,8 +267,12 @@ private:
                 break;
             }
             case MotionNotify: {
-                // Only the latest position matters to a drag.
-                while (XCheckTypedWindowEvent(display_, window_, MotionNotify, &event)) {
+                // Only the latest of a run of moves matters to a drag; a move after a release stays after it.
+                while (XEventsQueued(display_, QueuedAlready) > 0) {
+                    XEvent next;
+                    XPeekEvent(display_, &next);
+                    if (next.type != MotionNotify || next.xany.window != window_) break;
+                    XNextEvent(display_, &event);
                 }
                 const XMotionEvent& e = event.xmotion;
                 client_.windowMouseMoved({e.x, e.y}, buttonsFromState(e.state));
@@ -275,7 +280,7 @@ private:
             }
             case KeyPress:
             case KeyRelease: {
-                char text[8];
+                char text[kLookupBytes];
                 KeySym keysym = NoSymbol;
                 XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
                 const int virtualKey = virtualKeyFromKeysym(keysym);

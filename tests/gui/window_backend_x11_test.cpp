@@ -33,6 +33,7 @@ constexpr int kHeight = 267;
 constexpr int kHostWidth = 700;
 constexpr int kHostHeight = 320;
 constexpr auto kEventWait = std::chrono::seconds(3);
+constexpr Pixel kColourBits = 0xffffff;  // XGetPixel's bits above the visual's depth are not ours
 
 int openFileCount() {
     int count = 0;
@@ -111,7 +112,7 @@ protected:
     }
 
     // The host window's pixels, as a reader on another connection sees them.
-    Pixel hostPixel(XImage* picture, int x, int y) { return static_cast<Pixel>(XGetPixel(picture, x, y)) & 0xffffff; }
+    Pixel hostPixel(XImage* picture, int x, int y) { return static_cast<Pixel>(XGetPixel(picture, x, y)) & kColourBits; }
 
     RecordingClient client_;
     Display* host_ = nullptr;

@@ -19,7 +19,7 @@ constexpr Rgb rgb(int r, int g, int b) { return {r / 255.0, g / 255.0, b / 255.0
 // One accent for values, arcs and lit switches; everything else is charcoal and grey.
 namespace palette {
 constexpr Rgb kAccent = rgb(72, 190, 236);
-constexpr Rgb kAccentDim = rgb(40, 96, 120);
+constexpr Rgb kAccentDim = rgb(58, 146, 184);  // captions of pressed buttons
 constexpr Rgb kPanelTop = rgb(50, 53, 58);
 constexpr Rgb kPanelBottom = rgb(38, 40, 44);
 constexpr Rgb kBar = rgb(28, 30, 33);          // top strip

@@ -79,7 +79,7 @@ bool drawAll(Pictures& pictures, std::vector<std::string>& errors) {
         if (pictures.count(p.id) != 0) continue;
         Canvas canvas(p.width, p.height);
         if (p.height % p.frames != 0) errors.push_back("picture " + std::to_string(p.id) + ": frames do not divide");
-        const bool drawn = drawSwitchPicture(p.id, p.width, p.height, p.frames, backdropFor(p.id, pictures), canvas) ||
+        const bool drawn = drawSwitchPicture(p.id, p.frames, backdropFor(p.id, pictures), canvas) ||
                            drawPanelPicture(p.id, canvas);
         if (!drawn) errors.push_back("picture " + std::to_string(p.id) + " has no drawing");
         pictures.emplace(p.id, std::move(canvas));

@@ -286,7 +286,7 @@ constexpr int kClipLampId = 22;
 
 }  // namespace
 
-bool drawSwitchPicture(int id, int /*width*/, int /*height*/, int frames, const Backdrop& backdrop, Canvas& out) {
+bool drawSwitchPicture(int id, int frames, const Backdrop& backdrop, Canvas& out) {
     if (id >= kFirstBandSwitch && id <= kLastBandSwitch) {
         bandSwitch(out, backdrop);
         return true;

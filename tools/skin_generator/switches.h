@@ -16,6 +16,6 @@ struct Backdrop {
 };
 
 // Draws picture `id` when it is one of this file's kinds; false for any other id.
-bool drawSwitchPicture(int id, int width, int height, int frames, const Backdrop& backdrop, Canvas& out);
+bool drawSwitchPicture(int id, int frames, const Backdrop& backdrop, Canvas& out);
 
 }  // namespace skin

@@ -151,7 +151,10 @@ TEST_F(Win32Window, PresentedPixelsReadBackUnchangedInAndOutsidePaint) {
 }
 
 TEST_F(Win32Window, SentClicksArriveWithButtonsModifiersAndCapture) {
+    // Sent input goes to whatever window is under the pointer: keep other test programs' windows below ours.
+    SetWindowPos(host_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     const POINT at = screenPoint({120, 45});
+    ASSERT_EQ(WindowFromPoint(at), child_);
     SetCursorPos(at.x, at.y);
     mouse(MOUSEEVENTF_LEFTDOWN);
     ASSERT_TRUE(pumpUntil([&] { return client_.first(WindowEvent::kDown); }));
@@ -220,8 +223,19 @@ TEST_F(Win32Window, KeysArriveOnceAsVirtualKeysOrCharacters) {
 
 // The keys the menu timer posts to the open menu.
 std::vector<WPARAM> menuKeys;
+BOOL CALLBACK findMenu(HWND window, LPARAM found) {
+    wchar_t name[16];
+    if (GetClassNameW(window, name, 16) && std::wstring(name) == L"#32768" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void CALLBACK pressMenuKeys(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND menu = FindWindowW(L"#32768", nullptr);
+    // Our thread's menu only: other test programs may show theirs at the same time.
+    HWND menu = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findMenu, reinterpret_cast<LPARAM>(&menu));
     if (!menu) return;
     KillTimer(nullptr, timer);
     for (WPARAM key : menuKeys) PostMessageW(menu, WM_KEYDOWN, key, 0);

@@ -7,6 +7,7 @@
 
 #include "effect/parameter_tables.h"
 #include "effect/relaxed.h"
+#include "editor/dravel_edit.h"
 #include "vst/aeffeditor.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr VstInt32 kOpEditorRedraw = -1;
 constexpr VstInt32 kOpEditorMouseDown = -2;
 constexpr VstInt32 kOpEditorWheel = -3;
 constexpr VstInt32 kOpResetFilters = -4;
+constexpr VstInt32 kLinearKnobMode = 2;
 }  // namespace
 
 AEffect* CDravel::createEffect(audioMasterCallback audioMaster) {
@@ -36,7 +38,11 @@ CDravel::CDravel(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, 1,
     // Step 2 (store containers, engine) happened with the members.
     readInstallationSettings();
     drawInstanceNumber();
-    // The editor attaches itself here once it exists; until then the editor opcodes answer as without one.
+    // The editor attaches itself (effect's editor, HasEditor flag, listener); it starts in linear knob mode.
+    auto* editorWindow = new (std::nothrow) DravelEdit(audioMaster != nullptr ? this : nullptr, this);
+    if (editorWindow == nullptr) return;
+    if (editor == nullptr) editor_ = editorWindow;  // without a host the effect still owns it
+    editorWindow->setKnobMode(kLinearKnobMode);
     state_.reset(new (std::nothrow) EffectState{});
     if (!state_) return;
     outputsInUse_.store(2, std::memory_order_relaxed);
@@ -63,6 +69,8 @@ CDravel::~CDravel() {
     setListener(nullptr);
     delete editor;
     editor = nullptr;
+    delete editor_;
+    editor_ = nullptr;
     state_.reset();
 }
 
@@ -70,11 +78,18 @@ VstIntPtr CDravel::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
     switch (opcode) {
         case kOpEditorRedraw:
         case kOpEditorMouseDown:
-        case kOpEditorWheel:
-            // Without an editor there is nothing to draw or click.
-            if (editor == nullptr) return 0;
-            if (opcode == kOpEditorWheel) return editor->onWheel(opt) ? 1 : 0;
-            return opcode == kOpEditorMouseDown ? 1 : 0;
+        case kOpEditorWheel: {
+            // The editor always exists; its frame only while it is open.
+            auto* window = dynamic_cast<DravelEdit*>(editor);
+            if (window == nullptr || !window->isOpen()) return 0;
+            if (opcode == kOpEditorWheel) return window->onWheel(opt) ? 1 : 0;
+            if (opcode == kOpEditorRedraw) {
+                window->hostRedraw(static_cast<const HostRect16*>(ptr));
+                return 0;
+            }
+            window->hostMouseDown(index, static_cast<int>(value));
+            return 1;
+        }
         case kOpResetFilters: engine_.resetFilters(); return 0;
         default: break;
     }
@@ -113,7 +128,8 @@ bool CDravel::getProductString(char* text) {
 }
 
 VstIntPtr CDravel::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
-    if (index == fourCharCode('s', 't', 'C', 'A') && value == fourCharCode('W', 'h', 'e', 'e') && editor != nullptr)
+    if (index == fourCharCode('s', 't', 'C', 'A') && value == fourCharCode('W', 'h', 'e', 'e') && editor != nullptr &&
+        editor->isOpen())
         return editor->onWheel(opt) ? 1 : 0;
     return 0;
 }

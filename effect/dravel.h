@@ -59,6 +59,18 @@ public:
     void setFromTypedText(int32_t index, const char* text) override;
     void switchChannels() override;
     void classBandsByFrequency() override;
+    bool readClip() override;
+    void clearClip() override;
+    void reportMouseButtons(int32_t buttons, int32_t tag) override;
+    float wheelStep() override;
+    float initSettingValue(int32_t index) override;
+    void storeInitSetting(int32_t index, float value) override;
+    void initFromCurrentSettings() override;
+    bool currentPresetReadOnly() override;
+    int channelMode() override;
+    void reloadPresetStore() override;
+    bool periodicTask() override { return runPeriodicTask(); }
+    void setEditorListener(EffectListener* listener) override { setListener(listener); }
 
     // Programs and chunks.
     void setProgram(VstInt32 program) override;
@@ -145,6 +157,7 @@ private:
     float bandType(int band) const;
     void formatDisplay(int index, char* text, int size);
 
+    AEffEditor* editor_ = nullptr;  // the editor when no host record holds it (tests without a host)
     std::unique_ptr<EffectState> state_;
     int instanceNumber_ = 0;
     std::atomic<int> automationInProgress_{0};
@@ -161,6 +174,8 @@ private:
     std::atomic<bool> userSwitchedGeneralOff_[2] = {};
     std::atomic<bool> actionLatch_{false};
     std::atomic<bool> separateChannels_{false};
+    std::atomic<int32_t> mouseButtons_{0};     // held over mouseButtonsTag_, from the editor
+    std::atomic<int32_t> mouseButtonsTag_{-1};
     std::atomic<EffectListener*> listener_{nullptr};
     PresetDirectory directory_;
     InstanceNotice notice_;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+class EffectListener;
+
 // Generic parameter access; the first four operations of the effect's second base.
 class CFonctionsVST {
 public:
@@ -24,12 +26,41 @@ public:
     virtual void classBandsByFrequency() = 0;
     virtual bool beginEdit(int32_t index) = 0;
     virtual bool endEdit(int32_t index) = 0;
+
+    // What the editor asks of the effect. User-interface thread.
+    // True when a clip was registered since the last read; the read clears it unless clip hold is on.
+    virtual bool readClip() = 0;
+    virtual void clearClip() = 0;
+    // The mouse buttons held over the control `tag` (0 when released).
+    virtual void reportMouseButtons(int32_t buttons, int32_t tag) = 0;
+    // Knob change per wheel unit (0.01, 0.05 or 0.1, from the wheel option).
+    virtual float wheelStep() = 0;
+    // The initial settings: value of a setting (0 to 33) and storing one, or all from the current settings.
+    virtual float initSettingValue(int32_t index) = 0;
+    virtual void storeInitSetting(int32_t index, float value) = 0;
+    virtual void initFromCurrentSettings() = 0;
+    // True when the active slot's preset cannot be overwritten (a factory preset).
+    virtual bool currentPresetReadOnly() = 0;
+    // 0 linked channels, 1 left/right, 2 mid/side.
+    virtual int channelMode() = 0;
+    // Re-reads the preset store (the editor asks once at open).
+    virtual void reloadPresetStore() = 0;
+    // The editor's periodic task; see CDravel::runPeriodicTask.
+    virtual bool periodicTask() = 0;
+    // The editor registers to hear of every change (null: no longer).
+    virtual void setEditorListener(EffectListener* listener) = 0;
 };
 
-// What the effect tells its editor. The editor registers itself; values arrive on the thread that
-// made the change.
+// What the effect tells its editor. The editor registers itself; calls arrive on the thread that made
+// the change (the audio thread for host automation), so a listener must not draw or block there.
 class EffectListener {
 public:
     virtual ~EffectListener() = default;
     virtual void parameterChanged(int32_t index, float value) = 0;
+    // A control's picture variant, or an editor element shown or hidden.
+    virtual void variantChanged(int32_t /*tag*/, int32_t /*variant*/) {}
+    virtual void elementShown(int32_t /*tag*/, bool /*visible*/) {}
+    // Many controls changed at once (a preset load): redraw everything.
+    virtual void redrawAll() {}
+    virtual void channelModeChanged(int32_t /*mode*/) {}
 };

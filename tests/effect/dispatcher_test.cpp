@@ -45,7 +45,7 @@ TEST(Entry, IdentityOfTheEffectRecord) {
     EXPECT_EQ(e.numParams, 34);
     EXPECT_EQ(e.numInputs, 2);
     EXPECT_EQ(e.numOutputs, 2);
-    EXPECT_EQ(e.flags, effFlagsCanReplacing | effFlagsProgramChunks);
+    EXPECT_EQ(e.flags, effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor);
     EXPECT_EQ(e.uniqueID, 0x52766b74);
     EXPECT_EQ(e.version, 1);
     EXPECT_EQ(e.initialDelay, 0);
@@ -167,18 +167,22 @@ TEST(Dispatcher, SampleRateBelowOneKeepsTheEngineAtOneHertz) {
     EXPECT_EQ(h.effect->effectSampleRate(), 48000.0f);
 }
 
-TEST(Dispatcher, EditorOpcodesWithoutAnEditorAnswerZero) {
+TEST(Dispatcher, EditorOpcodesOfAClosedEditor) {
     EffectHandle h;
-    ERect* rect = reinterpret_cast<ERect*>(1);
-    EXPECT_EQ(h.dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(h.dispatch(effEditOpen), 0);
+    ERect* rect = nullptr;
+    ASSERT_EQ(h.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 640);
+    EXPECT_EQ(rect->bottom - rect->top, 267);
+    // The editor always exists; while it is closed its calls do nothing and answer 0.
     EXPECT_EQ(h.dispatch(effEditIdle), 0);
     EXPECT_EQ(h.dispatch(effEditKeyDown, 'a', 0, nullptr, 0), 0);
-    EXPECT_EQ(h.dispatch(effSetEditKnobMode, 0, 2), 0);
+    EXPECT_EQ(h.dispatch(effSetEditKnobMode, 0, 2), 1);
     for (VstInt32 opcode : {-1, -2, -3}) EXPECT_EQ(h.dispatch(opcode, 10, 10, nullptr, 1.0f), 0) << opcode;
     EXPECT_EQ(h.dispatch(effVendorSpecific, fourCharCode('s', 't', 'C', 'A'), fourCharCode('W', 'h', 'e', 'e'),
                          nullptr, 1.0f),
               0);
+    EXPECT_EQ(h.dispatch(effEditClose), 0);
     EXPECT_EQ(h.dispatch(-4), 0);
     void* speakers[2] = {reinterpret_cast<void*>(1), reinterpret_cast<void*>(1)};
     EXPECT_EQ(h.dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&speakers[0]), &speakers[1]), 0);

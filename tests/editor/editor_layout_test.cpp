@@ -123,23 +123,37 @@ TEST_F(EditorTest, PanelsAndSidePanelControlsSitAtTheirPlaces) {
 }
 
 TEST_F(EditorTest, RenderedPixelsShowEachKnobFrameOverTheBackground) {
+    // Knob tag, its strip, frame count and where the skin puts it.
+    const struct {
+        int tag, strip, frames, x, y;
+    } knobs[] = {
+        {0, 1, 65, 132, 89},   {2, 2, 65, 190, 89},   {5, 3, 65, 247, 89},   {8, 4, 65, 305, 89},
+        {11, 5, 65, 361, 89},  {14, 6, 65, 417, 89},  {17, 7, 65, 474, 89},  {1, 8, 51, 134, 148},
+        {3, 9, 51, 191, 148},  {6, 10, 51, 249, 148}, {9, 11, 51, 306, 148}, {12, 12, 51, 363, 148},
+        {15, 13, 51, 419, 148}, {18, 14, 51, 475, 148}, {4, 15, 65, 189, 203}, {7, 16, 65, 247, 203},
+        {10, 17, 65, 304, 203}, {13, 18, 65, 361, 203}, {16, 19, 65, 417, 203}, {19, 20, 65, 558, 89},
+        {20, 21, 65, 558, 203},
+    };
+    for (const auto& k : knobs) handle->effect->setParameter(k.tag, 0.1f + 0.04f * static_cast<float>(k.tag));
     ASSERT_TRUE(open());
-    handle->effect->setParameter(5, 0.5f);  // Bell 2 frequency half way
-    idle();
     frame()->renderAll();
     const PixelImage& shown = frame()->pixels();
     const PixelImage& background = bitmap_cache::get(10000)->image();
-    const PixelImage& strip = bitmap_cache::get(3)->image();  // Bell 2 frequency strip, 65 frames of 32
-    const int frameIndex = static_cast<int>(0.5f * 64);
-    int differing = 0;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < strip.width; ++x) {
-            const Pixel source = strip.at(x, frameIndex * 32 + y);
-            const Pixel expected = source == kTransparentPixel ? background.at(247 + x, 89 + y) : source;
-            if (shown.at(247 + x, 89 + y) != expected) ++differing;
+    for (const auto& k : knobs) {
+        const PixelImage& strip = bitmap_cache::get(k.strip)->image();
+        const int height = strip.height / k.frames;
+        const float value = handle->effect->getParameter(k.tag);
+        const int frameIndex = static_cast<int>(value * static_cast<float>(k.frames - 1));
+        int differing = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < strip.width; ++x) {
+                const Pixel source = strip.at(x, frameIndex * height + y);
+                const Pixel expected = source == kTransparentPixel ? background.at(k.x + x, k.y + y) : source;
+                if (shown.at(k.x + x, k.y + y) != expected) ++differing;
+            }
         }
+        EXPECT_EQ(differing, 0) << "knob " << k.tag;
     }
-    EXPECT_EQ(differing, 0);
     // Away from every control and panel the background shows unchanged.
     EXPECT_EQ(shown.at(5, 260), background.at(5, 260));
 }

@@ -200,13 +200,35 @@ const TextSkin* CDravelInterfaceGUI::textSkin(int style) {
 
 // Creation.
 
-CViewContainer* CDravelInterfaceGUI::parentOr(CViewContainer* parent) const {
-    return parent != nullptr ? parent : frame_;
-}
+namespace {
+// The size a control of each kind takes: one frame of its strip, or its background.
+CRect placed(int x, int y, const KnobSkin& k) { return CRect::fromSize(x, y, k.frameWidth, k.frameHeight); }
+CRect placed(int x, int y, const SwitchSkin& s) { return CRect::fromSize(x, y, s.width, s.frameHeight); }
+CRect placed(int x, int y, const MultiSwitchSkin& m) { return CRect::fromSize(x, y, m.width, m.frameHeight); }
+CRect placed(int x, int y, const LampSkin& l) { return CRect::fromSize(x, y, l.width, l.frameHeight); }
+CRect placed(int x, int y, const MenuSkin& m) { return CRect::fromSize(x, y, m.width, m.height); }
+CRect placed(int x, int y, const TextSkin& t) { return CRect::fromSize(x, y, t.width, t.height); }
 
-template <typename Control>
-Control* CDravelInterfaceGUI::finish(Control* control, int tag, CViewContainer* parent) {
-    if (effect_ != nullptr) control->updateValue(tag, effect_->getParameter(tag));
+template <typename Text>
+Text* withLook(Text* control, int style) {
+    if (control == nullptr) return nullptr;
+    const TextLook& look = kTextLooks[static_cast<std::size_t>(style)];
+    control->setFont(look.font);
+    control->setFontColor(look.colour);
+    control->setHoriAlign(look.align);
+    control->setTextInset(look.inset);
+    return control;
+}
+}  // namespace
+
+template <typename Control, typename Skin>
+Control* CDravelInterfaceGUI::build(const Skin* skin, int x, int y, int tag, CControlListener* listener,
+                                    CViewContainer* parent, bool readValue) {
+    assert(skin != nullptr && "unknown control style");
+    if (skin == nullptr) return nullptr;
+    parent = parent != nullptr ? parent : frame_;
+    auto* control = new Control(placed(x, y, *skin), listener, tag, *skin, effect_, parent);
+    if (readValue && effect_ != nullptr) control->updateValue(tag, effect_->getParameter(tag));
     control->setTransparency(true);
     control->setParking(this);
     parent->addView(control);
@@ -216,93 +238,40 @@ Control* CDravelInterfaceGUI::finish(Control* control, int tag, CViewContainer* 
 
 CBoutonRotatif* CDravelInterfaceGUI::createKnob(int style, int x, int y, int tag, CControlListener* listener,
                                                 CViewContainer* parent) {
-    const KnobSkin* k = knobSkin(style);
-    assert(k != nullptr && "unknown knob style");
-    if (k == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* knob = new CBoutonRotatif(CRect::fromSize(x, y, k->frameWidth, k->frameHeight), listener, tag, *k, effect_, parent);
-    return finish(knob, tag, parent);
+    return build<CBoutonRotatif>(knobSkin(style), x, y, tag, listener, parent);
 }
 
 CSwitch* CDravelInterfaceGUI::createSwitch(int style, int x, int y, int tag, CControlListener* listener,
                                            CViewContainer* parent) {
-    const SwitchSkin* s = switchSkin(style);
-    assert(s != nullptr && "unknown switch style");
-    if (s == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CSwitch(CRect::fromSize(x, y, s->width, s->frameHeight), listener, tag, *s, effect_, parent);
-    return finish(control, tag, parent);
+    return build<CSwitch>(switchSkin(style), x, y, tag, listener, parent);
 }
 
 CSwitchXPos* CDravelInterfaceGUI::createSwitchXPos(int style, int x, int y, int tag, CControlListener* listener,
                                                    CViewContainer* parent) {
-    const MultiSwitchSkin* m = multiSwitchSkin(style);
-    assert(m != nullptr && "unknown multi-position switch style");
-    if (m == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CSwitchXPos(CRect::fromSize(x, y, m->width, m->frameHeight), listener, tag, *m, effect_, parent);
-    return finish(control, tag, parent);
+    return build<CSwitchXPos>(multiSwitchSkin(style), x, y, tag, listener, parent);
 }
 
 CLed* CDravelInterfaceGUI::createLed(int style, int x, int y, int tag, CControlListener* listener,
                                      CViewContainer* parent) {
-    const LampSkin* l = lampSkin(style);
-    assert(l != nullptr && "unknown lamp style");
-    if (l == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CLed(CRect::fromSize(x, y, l->width, l->frameHeight), listener, tag, *l, effect_, parent);
-    return finish(control, tag, parent);
+    return build<CLed>(lampSkin(style), x, y, tag, listener, parent);
 }
 
 CKick* CDravelInterfaceGUI::createKick(int style, int x, int y, int tag, CControlListener* listener,
                                        CViewContainer* parent) {
-    const SwitchSkin* s = kickSkin(style);
-    assert(s != nullptr && "unknown push button style");
-    if (s == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CKick(CRect::fromSize(x, y, s->width, s->frameHeight), listener, tag, *s, effect_, parent);
-    control->setTransparency(true);
-    control->setParking(this);
-    parent->addView(control);
-    registerReceiver(tag, control);
-    return control;  // a push button starts released whatever the effect's value
+    // A push button starts released whatever the effect's value.
+    return build<CKick>(kickSkin(style), x, y, tag, listener, parent, false);
 }
 
 CChoix* CDravelInterfaceGUI::createChoix(int style, int x, int y, int tag, CControlListener* listener,
                                          CViewContainer* parent) {
-    const MenuSkin* m = menuSkin(style);
-    assert(m != nullptr && "unknown menu style");
-    if (m == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CChoix(CRect::fromSize(x, y, m->width, m->height), listener, tag, *m, effect_, parent);
-    return finish(control, tag, parent);
+    return build<CChoix>(menuSkin(style), x, y, tag, listener, parent);
 }
 
 CEditTexte* CDravelInterfaceGUI::createEditTexte(int style, int x, int y, int tag, CControlListener* listener,
                                                  CViewContainer* parent) {
-    const TextSkin* t = textSkin(style);
-    assert(t != nullptr && "unknown text style");
-    if (t == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CEditTexte(CRect::fromSize(x, y, t->width, t->height), listener, tag, *t, effect_, parent);
-    const TextLook& look = kTextLooks[static_cast<std::size_t>(style)];
-    control->setFont(look.font);
-    control->setFontColor(look.colour);
-    control->setHoriAlign(look.align);
-    control->setTextInset(look.inset);
-    return finish(control, tag, parent);
+    return withLook(build<CEditTexte>(textSkin(style), x, y, tag, listener, parent), style);
 }
 
 CAfficheTexte* CDravelInterfaceGUI::createAfficheTexte(int style, int x, int y, int tag, CViewContainer* parent) {
-    const TextSkin* t = textSkin(style);
-    assert(t != nullptr && "unknown text style");
-    if (t == nullptr) return nullptr;
-    parent = parentOr(parent);
-    auto* control = new CAfficheTexte(CRect::fromSize(x, y, t->width, t->height), tag, *t, effect_, parent);
-    const TextLook& look = kTextLooks[static_cast<std::size_t>(style)];
-    control->setFont(look.font);
-    control->setFontColor(look.colour);
-    control->setHoriAlign(look.align);
-    control->setTextInset(look.inset);
-    return finish(control, tag, parent);
+    return withLook(build<CAfficheTexte>(textSkin(style), x, y, tag, nullptr, parent), style);
 }

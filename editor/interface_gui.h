@@ -84,10 +84,11 @@ private:
     void buildLampTable();
     void buildMenuTable();
     void buildTextTable();
-    // Initial value, transparency, attachment and registration, shared by every kind.
-    template <typename Control>
-    Control* finish(Control* control, int tag, VSTGUI::CViewContainer* parent);
-    VSTGUI::CViewContainer* parentOr(VSTGUI::CViewContainer* parent) const;
+    // Every kind: the control at its place, its initial value from the effect (unless `readValue` is
+    // false), transparent drawing, attached to `parent` (null: the frame) and registered under `tag`.
+    template <typename Control, typename Skin>
+    Control* build(const Skin* skin, int x, int y, int tag, VSTGUI::CControlListener* listener,
+                   VSTGUI::CViewContainer* parent, bool readValue = true);
 
     void park(OwnControl* control) override { parked_.insert(control); }
     void unpark(OwnControl* control) override { parked_.erase(control); }

@@ -72,16 +72,9 @@ void CBoutonRotatif::setVisible(int, bool visible) { show(visible); }
 bool CBoutonRotatif::onWheel(CDrawContext* context, CPoint, float distance, long buttons) {
     if (!getMouseEnabled()) return false;
     if (buttons != 0 && effect_ != nullptr) effect_->reportMouseButtons(buttons, static_cast<int>(tag_));
-    float delta = (effect_ != nullptr ? effect_->wheelStep() : 0.01f) * distance;
+    float delta = (effect_ != nullptr ? effect_->wheelStep() : kWheelStep) * distance;
     if (buttons & kShift) delta /= fineFactor_;
-    const float old = value_;
-    value_ += delta;
-    bounceValue();
-    if (value_ != old) {
-        beginEdit();
-        notifyListener(context);
-        endEdit();
-    }
+    nudge(context, delta);
     return true;
 }
 

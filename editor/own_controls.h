@@ -139,8 +139,8 @@ public:
 
 class CAfficheTexte : public VSTGUI::CParamDisplay, public OwnControl {
 public:
-    CAfficheTexte(const VSTGUI::CRect& size, int tag, const TextSkin& skin, CInterfaceEffetVst* effect,
-                  VSTGUI::CViewContainer* parent);
+    CAfficheTexte(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, int tag, const TextSkin& skin,
+                  CInterfaceEffetVst* effect, VSTGUI::CViewContainer* parent);
     void draw(VSTGUI::CDrawContext* context) override;
     void updateValue(int tag, float value) override;
     void setVisible(int tag, bool visible) override;

@@ -50,9 +50,10 @@ void CEditTexte::updateValue(int, float value) {
 
 void CEditTexte::setVisible(int, bool visible) { show(visible); }
 
-CAfficheTexte::CAfficheTexte(const CRect& size, int tag, const TextSkin& skin, CInterfaceEffetVst* effect,
-                             CViewContainer* parent)
+CAfficheTexte::CAfficheTexte(const CRect& size, CControlListener* listener, int tag, const TextSkin& skin,
+                             CInterfaceEffetVst* effect, CViewContainer* parent)
     : CParamDisplay(size, skin.background), OwnControl(*this, effect, parent) {
+    listener_ = listener;
     tag_ = tag;
     setMouseEnabled(false);
 }

@@ -32,16 +32,20 @@ void CKnob::mouse(CDrawContext* context, CPoint where, long buttons) {
 }
 
 bool CKnob::onWheel(CDrawContext* context, CPoint, float distance, long buttons) {
-    const float step = (buttons & kShift) ? 0.001f : 0.01f;
+    const float step = (buttons & kShift) ? kFineWheelStep : kWheelStep;
+    nudge(context, distance * step * (max_ - min_));
+    return true;
+}
+
+void CKnob::nudge(CDrawContext* context, float delta) {
     const float old = value_;
-    value_ += distance * step * (max_ - min_);
+    value_ += delta;
     bounceValue();
     if (value_ != old) {
         beginEdit();
         notifyListener(context);
         endEdit();
     }
-    return true;
 }
 
 CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, int subPixmaps, int heightOfOneImage,

@@ -10,10 +10,17 @@ class CKnob : public CControl {
 public:
     // Pixels of vertical drag for the whole range.
     static constexpr float kDragRange = 200.0f;
+    // Share of the range per wheel unit, and with shift.
+    static constexpr float kWheelStep = 0.01f;
+    static constexpr float kFineWheelStep = 0.001f;
 
     CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background);
     void mouse(CDrawContext* context, CPoint where, long buttons) override;
     bool onWheel(CDrawContext* context, CPoint where, float distance, long buttons) override;
+
+protected:
+    // Moves the value by `delta` (clamped); a change is one edit gesture for the listener.
+    void nudge(CDrawContext* context, float delta);
 };
 
 class CAnimKnob : public CKnob {

@@ -14,7 +14,6 @@ using namespace VSTGUI;
 
 namespace {
 constexpr float kOn = 0.5f;
-constexpr int kModeLeftRight = 1;
 constexpr int kModeMidSide = 2;
 // Side panel picture variants: the left/right forms, then the mid/side forms; the copy button's
 // odd variants point the other way (from the second channel).

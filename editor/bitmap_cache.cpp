@@ -15,9 +15,10 @@ struct Cache {
     int instances = 0;
 };
 
+// Destroyed when the library unloads; by then hosts have closed every effect and so every editor.
 Cache& cache() {
-    static Cache* instance = new Cache;  // never destroyed: editors may outlive static destruction
-    return *instance;
+    static Cache instance;
+    return instance;
 }
 
 }  // namespace

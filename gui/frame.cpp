@@ -19,18 +19,24 @@ void CFrame::idle() {
     if (inIdle_) return;
     inIdle_ = true;
     if (backend_) backend_->pumpEvents();
-    CRect region;
-    collectDirty(region);
-    if (!region.isEmpty()) {
-        redraw(region);
-        if (backend_) backend_->present(picture_.image(), region);
-    }
+    presentDirty();
     inIdle_ = false;
 }
 
 void CFrame::doIdleStuff() {
+    // Also inside an idle whose events started a modal mouse loop: the loop must still see the
+    // window's events and show what it changes.
     if (host_ != nullptr) host_->doIdleStuff();
-    idle();
+    if (backend_) backend_->pumpEvents();
+    presentDirty();
+}
+
+void CFrame::presentDirty() {
+    CRect region;
+    collectDirty(region);
+    if (region.isEmpty()) return;
+    redraw(region);
+    if (backend_) backend_->present(picture_.image(), region);
 }
 
 void CFrame::redraw(const CRect& area) {

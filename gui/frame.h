@@ -81,6 +81,8 @@ private:
 
     // Redraws the views meeting `area` into the picture.
     void redraw(const CRect& area);
+    // Redraws what is dirty and shows it.
+    void presentDirty();
     static bool contains(const CView* outer, const CView* inner);
 
     CFrameHost* host_;

@@ -77,3 +77,58 @@ TEST_F(EditorTest, HostWindowClickAndHelpPanelHideTheLampRefresh) {
     EXPECT_EQ(handle->dispatch(-2, 607 + 14, 3 + 10), 1);
     EXPECT_FALSE(editor->isPanelShown(DravelEdit::PanelId::Help));
 }
+
+namespace {
+// A press that arrives with the window's events, as on X11, then a pointer that moves up one pixel per
+// poll while the left button is held, and lets go.
+class DraggingPointer : public HeadlessWindowBackend {
+public:
+    DraggingPointer(WindowClient& client, CPoint start, int polls)
+        : HeadlessWindowBackend(client), client_(client), pointer_(start), polls_(polls) {}
+    void press() { pressPending_ = true; }
+    void pumpEvents() override {
+        if (pressPending_) {
+            pressPending_ = false;
+            client_.windowMouseDown(pointer_, kLButton);
+        }
+        HeadlessWindowBackend::pumpEvents();
+    }
+    long currentButtons() override { return polls_-- > 0 ? long{kLButton} : 0L; }
+    CPoint pointerPosition() override {
+        pointer_.y -= 1;
+        return pointer_;
+    }
+
+private:
+    WindowClient& client_;
+    CPoint pointer_;
+    int polls_;
+    bool pressPending_ = false;
+};
+}  // namespace
+
+TEST_F(EditorTest, AKnobDragShowsEveryStepAndReachesTheHostAsOneGesture) {
+    constexpr int kPolls = 100;  // half the knob's 200-pixel range
+    const CPoint start{247 + 15, 203 + 16};  // Bell 2 gain
+    DraggingPointer* pointer = nullptr;
+    setWindowBackendFactory([&](const WindowParent&, int, int, WindowClient& client) {
+        auto backend = std::make_unique<DraggingPointer>(client, start, kPolls);
+        pointer = backend.get();
+        return std::unique_ptr<WindowBackend>(std::move(backend));
+    });
+    handle->effect->setParameter(param::kB2Gain, 0.2f);
+    ASSERT_TRUE(open());
+    ASSERT_NE(pointer, nullptr);
+    idle();
+    const int presentsBefore = pointer->presentCount();
+    HostRecorder::instance().clear();
+    pointer->press();
+    idle();
+    EXPECT_NEAR(handle->effect->getParameter(param::kB2Gain), 0.7f, 0.02f);
+    // The loop kept the window showing the knob as it turned.
+    EXPECT_GT(pointer->presentCount() - presentsBefore, kPolls / 2);
+    auto& host = HostRecorder::instance();
+    EXPECT_EQ(host.count(audioMasterBeginEdit), 1);
+    EXPECT_EQ(host.count(audioMasterEndEdit), 1);
+    EXPECT_GT(host.count(audioMasterAutomate), kPolls / 2);
+}

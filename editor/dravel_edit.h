@@ -133,6 +133,5 @@ private:
     std::array<PanelState, static_cast<std::size_t>(PanelId::Count)> panels_{};
     bool leftRightMode_ = false;
     bool midSideMode_ = false;
-    std::array<int, 6> bankMenuPositions_{};
     PendingUpdates pending_;
 };

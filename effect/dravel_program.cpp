@@ -89,6 +89,8 @@ void CDravel::applyChannelMode(int mode) {
     const EffectState& s = *state_;
     engine_.setMidSide(outputsInUse() > 1 && mode == kChannelModeMidSide, loadRelaxed(s.options.codageMS) >= 0.5f,
                        loadRelaxed(s.options.decodageMS) >= 0.5f);
+    // The editor shows or hides its channel side panel.
+    if (EffectListener* listener = listener_.load(std::memory_order_acquire)) listener->channelModeChanged(mode);
 }
 
 // Construction steps.

@@ -60,8 +60,6 @@ public:
 
     void setFocusView(CView* view);
     CView* getFocusView() const { return focus_; }
-    // The view that took the last press gets the moves and the release.
-    void setMouseGrab(CView* view) { grab_ = view; }
 
     int popupMenu(const std::vector<MenuItem>& items, CPoint where);
     bool beginTextEdit(const CRect& area, const std::string& text, std::function<void(const std::string&, bool)> done);

@@ -1,6 +1,9 @@
 // Open, close and re-open; panels after re-opening; the shared bitmap cache.
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "editor/bitmap_cache.h"
 #include "editor_harness.h"
 
@@ -89,4 +92,29 @@ TEST_F(EditorTest, EditorCallsWithoutAnOpenFrameAnswerZero) {
     EXPECT_EQ(handle->dispatch(-2, 600, 260), 1);
     EXPECT_EQ(handle->dispatch(-1, 0, 0, nullptr), 0);
     EXPECT_EQ(handle->dispatch(-1, 0, 0, &rect), 0);
+}
+
+TEST_F(EditorTest, ARestoredChunkInLeftRightModeShowsTheSidePanelAndLinkedModeHidesIt) {
+    ASSERT_TRUE(open());
+    EffectState& state = handle->effect->state();
+    const auto restoreWithMode = [&](int32_t mode) {
+        state.slot[handle->effect->activeSlotIndex()].info.channelMode = mode;
+        void* data = nullptr;
+        const auto size = handle->dispatch(effGetChunk, 0, 0, &data);
+        ASSERT_GT(size, 0);
+        const std::vector<char> copy(static_cast<char*>(data), static_cast<char*>(data) + size);
+        handle->dispatch(effSetChunk, 0, size, const_cast<char*>(copy.data()));
+    };
+    restoreWithMode(kChannelModeLeftRight);
+    EXPECT_TRUE(editor->isPanelShown(Panel::Side));
+    EXPECT_TRUE(editor->sidePanelLeftRight());
+    restoreWithMode(kChannelModeLinked);
+    EXPECT_FALSE(editor->isPanelShown(Panel::Side));
+    // From another thread the change waits for the editor's idle.
+    std::thread host([&] { restoreWithMode(kChannelModeMidSide); });
+    host.join();
+    EXPECT_FALSE(editor->isPanelShown(Panel::Side));
+    idle();
+    EXPECT_TRUE(editor->isPanelShown(Panel::Side));
+    EXPECT_TRUE(editor->sidePanelMidSide());
 }

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libsndfile1-dev libfftw3-dev libpng-dev liblapack-dev
   libcairo2-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
-  xvfb libxtst-dev
+  xvfb libxtst-dev ardour xdotool x11-apps x11-utils imagemagick
 )
 
 missing=()

@@ -2,14 +2,16 @@
 # Runs every test of both platforms: the Linux suite (g++), the Windows suite under Wine (MinGW-w64),
 # the Linux suite under AddressSanitizer + UndefinedBehaviorSanitizer (clang), the concurrency tests
 # under ThreadSanitizer (clang), a compile-only 32-bit Windows build of the effect, and a bounded
-# libFuzzer run (clang, ASan + UBSan) of every file and chunk reader.
-# Usage: scripts/test-all.sh [preset...]   (default: all six; "fuzz" is the fuzzing step)
+# libFuzzer run (clang, ASan + UBSan) of every file and chunk reader, and Ardour 7 opening the Linux
+# module's own editor on a private Xvfb.
+# Usage: scripts/test-all.sh [preset...]   (default: all seven; "fuzz" is the fuzzing step, "ardour" the
+# Ardour check of build/linux)
 # FUZZ_SECONDS sets the time per fuzz target (default 40).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(linux windows asan tsan windows-i686 fuzz)
+[ ${#presets[@]} -gt 0 ] || presets=(linux ardour windows asan tsan windows-i686 fuzz)
 
 failed=()
 summary=()
@@ -20,6 +22,18 @@ for preset in "${presets[@]}"; do
     if cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null &&
        cmake --build build/fuzz -j2 && build/fuzz/make_seeds build/fuzz/corpus >/dev/null &&
        sh tests/fuzz/run_fuzzers.sh build/fuzz "${FUZZ_SECONDS:-40}"; then
+      result=passed
+    else
+      result=FAILED; failed+=("$preset")
+    fi
+    summary+=("$(printf '%-13s %-13s %4ds' "$preset" "$result" $(( $(date +%s) - start )))")
+    continue
+  fi
+  if [ "$preset" = ardour ]; then
+    echo "== ardour: Ardour opens the editor of build/linux/Tovin.so"
+    if ! cmake --build --preset linux --target Tovin tovin_snapshot; then
+      result="BUILD FAILED"; failed+=("$preset")
+    elif timeout 120 tests/ardour/ardour_editor_check.sh build/linux/Tovin.so build/ardour-check; then
       result=passed
     else
       result=FAILED; failed+=("$preset")

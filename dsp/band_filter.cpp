@@ -198,8 +198,6 @@ void BandFilter::finish(float* buf, int n) {
     if (n > 0) countTinyOutput(buf[0], buf, n);
 }
 
-bool BandFilter::process(float* buf, int n, const BandValues& v) { return prepare(v) && filter(buf, n); }
-
 void BandFilter::stop() {
     for (auto& s : sections_) s.clearStates();
     std::fill(history_, history_ + kHistory, 0.0f);

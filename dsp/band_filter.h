@@ -39,16 +39,30 @@ public:
 
     void setSampleRate(float fs);
 
-    // One design step for the values v, then the band's filtering of n samples in place. Returns
-    // false when the band left the samples untouched.
-    bool process(float* buf, int n, const BandValues& v);
+    // Once per sub-block, before its first sample: notes changed values and advances the design by
+    // one step. The sub-block may then be filtered in several pieces; how it is cut does not change
+    // the output.
+    void beginStep(const BandValues& v);
+    // Whether the band filters in this sub-block (a settled flat bell passes its input through).
+    bool runs() const { return runs_; }
 
-    // The same in two parts, for running several bands' sections together: prepare() runs the design
-    // step and tells whether the band filters at all; chainable() whether this band and the other
+    // The band's filtering of n samples in place. Returns false when the band left them untouched.
+    bool process(float* buf, int n) { return runs_ && filter(buf, n); }
+    // A whole sub-block of at most 44 samples: the step, then the filtering.
+    bool process(float* buf, int n, const BandValues& v) {
+        beginStep(v);
+        return process(buf, n);
+    }
+    // The step alone; tells whether the band filters.
+    bool prepare(const BandValues& v) {
+        beginStep(v);
+        return runs_;
+    }
+
+    // For running several bands' sections together: chainable() tells whether this band and the other
     // channel's band of the slot are both steady (no glide, no gain, no guard active) with the same
-    // running sections; chainSections() lists them, and finishChained() completes the sub-block
-    // with the band's first output sample.
-    bool prepare(const BandValues& v);
+    // running sections; chainSections() lists them, and finishChained() completes the piece with the
+    // band's first output sample.
     bool filter(float* buf, int n);
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
@@ -107,6 +121,9 @@ private:
     bool iirActive_ = true;
     bool snapPending_ = true;
     bool redesignPending_ = false;  // values changed while a correction was being designed
+    bool runs_ = false;             // this sub-block's pass-through decision
+    bool firstPiece_ = false;       // the sub-block's first sample is still to come
+    bool flushTiny_ = false;        // the denormal guard flushes this sub-block's outputs
 
     BandRecipe recipe_;
     BiquadCoefficients designCoeffs_, secondCoeffs_, thirdCoeffs_;
@@ -148,12 +165,14 @@ inline void BandFilter::detectChange(const BandValues& v) {
     else redesignPending_ = true;
 }
 
-inline bool BandFilter::prepare(const BandValues& v) {
+inline void BandFilter::beginStep(const BandValues& v) {
+    firstPiece_ = true;
+    flushTiny_ = false;
     // A settled flat bell whose gain stays 0 passes its input through bit for bit.
-    if (kind_ == BandKind::kBell && v.kind == BandKind::kBell && v.gain == 0.0f && lastGain_ == 0.0f &&
-        designStep_ == DesignStep::kIdle && !sections_[0].running() && !sections_[1].running() &&
-        !sections_[2].running() && outputGain_ == 1.0f && outputGainTarget_ == 1.0f && !correctionRunning())
-        return false;
+    runs_ = !(kind_ == BandKind::kBell && v.kind == BandKind::kBell && v.gain == 0.0f && lastGain_ == 0.0f &&
+              designStep_ == DesignStep::kIdle && !sections_[0].running() && !sections_[1].running() &&
+              !sections_[2].running() && outputGain_ == 1.0f && outputGainTarget_ == 1.0f && !correctionRunning());
+    if (!runs_) return;
     detectChange(v);
     if (designStep_ != DesignStep::kIdle) advanceDesign();
     if (snapPending_ && designStep_ == DesignStep::kIdle) {
@@ -162,7 +181,6 @@ inline bool BandFilter::prepare(const BandValues& v) {
         fadeIn_ = 1.0f;
         snapPending_ = false;
     }
-    return true;
 }
 
 inline void BandFilter::guardStates() {
@@ -176,16 +194,22 @@ inline void BandFilter::guardStates() {
     if (!finite) reset();
 }
 
-// Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed.
+// Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed. The
+// sub-block's first output decides for all its pieces.
 inline void BandFilter::countTinyOutput(float first, float* buf, int n) {
-    const float level = std::fabs(first);
-    if (level >= 1e-20f) {
-        denormalCount_ = 0;
-    } else if (level != 0.0f && ++denormalCount_ > 20) {
-        denormalCount_ = 20;
-        for (int i = 0; buf != nullptr && i < n; ++i)
-            if (std::fabs(buf[i]) < 1e-37f) buf[i] = 0.0f;
+    if (firstPiece_) {
+        firstPiece_ = false;
+        const float level = std::fabs(first);
+        if (level >= 1e-20f) {
+            denormalCount_ = 0;
+        } else if (level != 0.0f && ++denormalCount_ > 20) {
+            denormalCount_ = 20;
+            flushTiny_ = true;
+        }
     }
+    if (!flushTiny_) return;
+    for (int i = 0; buf != nullptr && i < n; ++i)
+        if (std::fabs(buf[i]) < 1e-37f) buf[i] = 0.0f;
 }
 
 inline bool BandFilter::chainable(const BandFilter& other) const {

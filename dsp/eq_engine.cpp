@@ -19,10 +19,8 @@ void EqEngine::setSampleRate(float fs) { sampleRate_.store(fs, kRelaxed); }
 void EqEngine::applySampleRate(float fs) {
     activeRate_ = fs;
     const double rate = fs;
-    for (int n = 0; n <= kSubBlockLength; ++n) {
-        gainGlide_[n] = static_cast<float>(1.0 - std::exp(-n / (0.010 * rate)));
-        bypassGlide_[n] = static_cast<float>(1.0 - std::exp(-n / (0.040 * rate)));
-    }
+    gainGlide_ = static_cast<float>(1.0 - std::exp(-kSubBlockLength / (0.010 * rate)));
+    bypassGlide_ = static_cast<float>(1.0 - std::exp(-kSubBlockLength / (0.040 * rate)));
     fadeInAdd_ = static_cast<float>(1.0 - std::exp(-1.0 / (0.010 * rate)));
     fadeDecay_ = 1.0f - fadeInAdd_;
     for (auto& channel : bands_)
@@ -70,6 +68,17 @@ void EqEngine::setSilenceSkip(bool on) { silenceSkip_.store(on, kRelaxed); }
 void EqEngine::clearClip() { clearClipRequest_.store(true, kRelaxed); }
 bool EqEngine::clip() const { return clip_.load(kRelaxed) && !clearClipRequest_.load(kRelaxed); }
 void EqEngine::resetFilters() { resetRequest_.store(true, kRelaxed); }
+void EqEngine::restartSubBlocks() { restartRequest_.store(true, kRelaxed); }
+
+void EqEngine::restartIfRequested() {
+    // Each request is its own flag: relaxed stores need not arrive in the order they were made.
+    const float fs = sampleRate_.load(kRelaxed);
+    const bool rateChanged = fs != activeRate_ && fs > 0.0f;
+    const bool restart = restartRequest_.load(kRelaxed) && restartRequest_.exchange(false, kRelaxed);
+    if (!(restart || rateChanged || resetRequest_.load(kRelaxed)) || stepPosition_ == 0) return;
+    countSilence();
+    stepPosition_ = 0;
+}
 
 void EqEngine::serveRequests() {
     const float fs = sampleRate_.load(kRelaxed);
@@ -87,9 +96,83 @@ void EqEngine::serveRequests() {
     }
 }
 
-BandValues EqEngine::valuesOf(int ch, int slot) const {
-    const BandInbox& in = band_[ch][slot];
-    return {in.frequency.load(kRelaxed), in.gain.load(kRelaxed), in.q.load(kRelaxed), in.kind.load(kRelaxed)};
+void EqEngine::readControls() {
+    Controls& c = controls_;
+    c.generalOn = generalOn_.load(kRelaxed);
+    c.msMode = msMode_.load(kRelaxed);
+    c.msEncodeInput = msEncodeInput_.load(kRelaxed);
+    c.msDecodeOutput = msDecodeOutput_.load(kRelaxed);
+    c.volumeWhenOff = volumeWhenOff_.load(kRelaxed);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        c.volume[ch] = volumeFactor_[ch].load(kRelaxed);
+        for (int k = 0; k < kSlots; ++k) {
+            const BandInbox& in = band_[ch][k];
+            c.band[ch][k] = {in.frequency.load(kRelaxed), in.gain.load(kRelaxed), in.q.load(kRelaxed),
+                             in.kind.load(kRelaxed)};
+            bandOn_[ch][k] = in.on.load(kRelaxed);
+        }
+    }
+}
+
+// The general on/off cross-fade advances one sub-block and decides how this one runs.
+void EqEngine::stepGeneralOnOff() {
+    const bool generalOn = controls_.generalOn;
+    if (generalOn == generalOff_) {
+        generalOff_ = !generalOn;
+        bypassFading_ = true;
+        wetTarget_ = generalOn ? 1.0f : 0.0f;
+    }
+    wet_ = flushTiny(wet_ - (wet_ - wetTarget_) * bypassGlide_);
+    const float target = generalOff_ ? 0.0f : 1.0f;
+    if (bypassFading_ && std::fabs(wet_ - target) <= 0.001f) {
+        wet_ = target;
+        bypassFading_ = false;
+    }
+    fullyOff_ = generalOff_ && !bypassFading_;
+    addDry_ = bypassFading_;
+    for (int ch = 0; ch < kChannels; ++ch) offGain_[ch] = controls_.volumeWhenOff ? gain_[ch] : 1.0f;
+}
+
+void EqEngine::glideGains() {
+    for (int ch = 0; ch < kChannels; ++ch)
+        gain_[ch] = flushTiny(gain_[ch] - (gain_[ch] - controls_.volume[ch]) * gainGlide_);
+}
+
+void EqEngine::beginStep() {
+    serveRequests();
+    readControls();
+    stepGeneralOnOff();
+    processedChannels_ = 0;
+    loud_ = false;
+    // Fully off, the volume glides whether or not the input is silent.
+    if (fullyOff_) glideGains();
+}
+
+// The sub-block's first processed sample: the volume glides (the dry share keeps the gain from
+// before) and every running band takes its design step.
+void EqEngine::startProcessing(int channels) {
+    if (processedChannels_ == 0) {
+        const float dryShare = 1.0f - wet_;
+        for (int ch = 0; ch < kChannels; ++ch) dryGain_[ch] = offGain_[ch] * dryShare;
+        glideGains();
+        const float wetScale = addDry_ ? wet_ : 1.0f;
+        for (int ch = 0; ch < kChannels; ++ch) wetGain_[ch] = gain_[ch] * wetScale;
+    }
+    // A host that adds a second channel within a sub-block gets its bands stepped then.
+    for (int ch = processedChannels_; ch < channels; ++ch)
+        for (int k = 0; k < kSlots; ++k)
+            if (bandOn_[ch][k] || bandFade_[ch][k] != 0.0f) bands_[ch][k].beginStep(controls_.band[ch][k]);
+    processedChannels_ = channels;
+}
+
+void EqEngine::countSilence() {
+    if (!lastSilenceSkip_ || processedChannels_ == 0) return;
+    if (loud_) {
+        silentCount_ = 0;
+    } else if (++silentCount_ > 10) {
+        silentCount_ = 10;
+        silent_ = true;
+    }
 }
 
 // Both channels, slot by slot. Slots whose bands run steadily on both channels have their sections
@@ -117,8 +200,8 @@ void EqEngine::runStereo(int n) {
         }
         BandFilter& left = bands_[0][k];
         BandFilter& right = bands_[1][k];
-        const bool leftRuns = left.prepare(valuesOf(0, k));
-        const bool rightRuns = right.prepare(valuesOf(1, k));
+        const bool leftRuns = left.runs();
+        const bool rightRuns = right.runs();
         if (leftRuns && rightRuns && left.chainable(right)) {
             BiquadSection* leftSections[BandFilter::kSections];
             BiquadSection* rightSections[BandFilter::kSections];
@@ -159,15 +242,15 @@ void EqEngine::runSlot(int ch, int k, float* work, int n) {
     const bool on = bandOn_[ch][k];
     float f = bandFade_[ch][k];
     if (!on && f == 0.0f) return;  // stopped: its state does not advance
-    const BandValues v = valuesOf(ch, k);
     BandFilter& band = bands_[ch][k];
     if (on && f == 1.0f) {
-        band.process(work, n, v);
+        band.process(work, n);
         return;
     }
-    // Switching: cross-fade from the current fade value toward the on flag.
+    // Switching: cross-fade from the current fade value toward the on flag; a fade ends with the
+    // sub-block in which it comes close enough.
     std::memcpy(dry_, work, sizeof(float) * static_cast<size_t>(n));
-    if (!band.process(work, n, v)) {
+    if (!band.process(work, n)) {
         // Nothing to cross-fade: the band left the samples as they were.
         for (int i = 0; i < n; ++i) f = on ? fadeInAdd_ + fadeDecay_ * f : fadeDecay_ * f;
     } else if (on) {
@@ -181,8 +264,8 @@ void EqEngine::runSlot(int ch, int k, float* work, int n) {
             work[i] = work[i] * f + (1.0f - f) * dry_[i];
         }
     }
-    if (on && f > 0.999f) f = 1.0f;
-    if (!on && f < 0.001f) {
+    if (stepEnds_ && on && f > 0.999f) f = 1.0f;
+    if (stepEnds_ && !on && f < 0.001f) {
         f = 0.0f;
         band.stop();
     }
@@ -292,94 +375,68 @@ void writeOutputs(int n, float* const work[2], const float gain[2], const float*
 
 int EqEngine::processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,
                               int inputChannels) {
-    const int n = count < kSubBlockLength ? count : kSubBlockLength;
+    restartIfRequested();
+    const int left = kSubBlockLength - stepPosition_;
+    const int n = count < left ? count : left;
     if (n <= 0 || inL == nullptr || outL == nullptr) return n > 0 ? n : 0;
-    serveRequests();
+    if (stepPosition_ == 0) beginStep();
 
-    // One snapshot of everything other threads write.
     const int channels = inputChannels >= 2 && inR != nullptr && outR != nullptr ? 2 : 1;
     const bool stereo = channels == 2;
-    const bool generalOn = generalOn_.load(kRelaxed);
-    const bool midSide = stereo && msMode_.load(kRelaxed);
-    const bool encode = midSide && msEncodeInput_.load(kRelaxed);
-    const bool decode = midSide && msDecodeOutput_.load(kRelaxed);
-    const bool volumeWhenOff = volumeWhenOff_.load(kRelaxed);
-    const bool silenceSkip = lastSilenceSkip_;
-    const float volume[kChannels] = {volumeFactor_[0].load(kRelaxed), volumeFactor_[1].load(kRelaxed)};
-    for (int ch = 0; ch < kChannels; ++ch)
-        for (int k = 0; k < kSlots; ++k) bandOn_[ch][k] = band_[ch][k].on.load(kRelaxed);
     const float* const in[kChannels] = {inL, stereo ? inR : inL};
     float* const out[kChannels] = {outL, stereo ? outR : outL};
-    // With one channel in use and two outputs, the second output repeats the first.
-    const auto finishOutputs = [&] {
-        if (!stereo && outR != nullptr) std::memcpy(outR, outL, sizeof(float) * static_cast<size_t>(n));
-    };
-    const auto glideGains = [&] {
-        for (int ch = 0; ch < kChannels; ++ch) gain_[ch] = flushTiny(gain_[ch] - (gain_[ch] - volume[ch]) * gainGlide_[n]);
-    };
-
-    // General on/off and its cross-fade.
-    if (generalOn == generalOff_) {
-        generalOff_ = !generalOn;
-        bypassFading_ = true;
-        wetTarget_ = generalOn ? 1.0f : 0.0f;
-    }
-    wet_ = flushTiny(wet_ - (wet_ - wetTarget_) * bypassGlide_[n]);
-    bool addDry = false;
-    if (generalOff_ || bypassFading_) {
-        const float target = generalOff_ ? 0.0f : 1.0f;
-        if (bypassFading_ && std::fabs(wet_ - target) <= 0.001f) {
-            wet_ = target;
-            bypassFading_ = false;
+    stepEnds_ = stepPosition_ + n == kSubBlockLength;
+    if (fullyOff_) {
+        // Both inputs read before either output is written: the host's buffers may overlap.
+        for (int i = 0; i < n; ++i) {
+            const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
+            out[0][i] = l * offGain_[0];
+            if (stereo) out[1][i] = r * offGain_[1];
         }
-        if (generalOff_ && !bypassFading_) {
-            const float g0 = volumeWhenOff ? gain_[0] : 1.0f, g1 = volumeWhenOff ? gain_[1] : 1.0f;
-            if (stereo) {
-                for (int i = 0; i < n; ++i) {
-                    const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
-                    out[0][i] = l * g0;
-                    out[1][i] = r * g1;
-                }
-            } else {
-                for (int i = 0; i < n; ++i) out[0][i] = flushTiny(in[0][i]) * g0;
-            }
-            glideGains();
-            finishOutputs();
-            return n;
-        }
-        addDry = bypassFading_;
-    }
-    const float dryShare = 1.0f - wet_;
-    const float dryGain[kChannels] = {(volumeWhenOff ? gain_[0] : 1.0f) * dryShare,
-                                      (volumeWhenOff ? gain_[1] : 1.0f) * dryShare};
-
-    // Silence: nothing runs until a louder input sample arrives.
-    if (silenceSkip && silent_) {
-        float peak = 0.0f;
-        for (int ch = 0; ch < channels; ++ch)
-            for (int i = 0; i < n; ++i) {
-                const float a = std::fabs(in[ch][i]);
-                peak = a > peak ? a : peak;
-            }
-        if (!(peak > 1e-7f)) {
-            for (int ch = 0; ch < channels; ++ch) std::memset(out[ch], 0, sizeof(float) * static_cast<size_t>(n));
+    } else if (lastSilenceSkip_ && silent_) {
+        // Silence: nothing runs until a louder input sample arrives, from that sample on.
+        int loud = n;
+        for (int i = 0; i < n && loud == n; ++i)
+            for (int ch = 0; ch < channels; ++ch)
+                if (std::fabs(in[ch][i]) > 1e-7f) loud = i;
+        if (loud < n) {
+            silent_ = false;
+            silentCount_ = 0;
+            const float* const rest[kChannels] = {in[0] + loud, in[1] + loud};
+            float* const restOut[kChannels] = {out[0] + loud, out[1] + loud};
+            processAwake(n - loud, rest, restOut, stereo);
+        } else {
             active_ = false;
-            finishOutputs();
-            return n;
         }
-        silent_ = false;
-        silentCount_ = 0;
+        for (int ch = 0; ch < channels; ++ch) std::memset(out[ch], 0, sizeof(float) * static_cast<size_t>(loud));
+    } else {
+        processAwake(n, in, out, stereo);
     }
+    // With one channel in use and two outputs, the second output repeats the first.
+    if (!stereo && outR != nullptr) std::memcpy(outR, outL, sizeof(float) * static_cast<size_t>(n));
+
+    stepPosition_ += n;
+    if (stepPosition_ == kSubBlockLength) {
+        countSilence();
+        stepPosition_ = 0;
+    }
+    return n;
+}
+
+void EqEngine::processAwake(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo) {
+    const int channels = stereo ? 2 : 1;
     active_ = true;
+    if (processedChannels_ < channels) startProcessing(channels);
+    const bool midSide = stereo && controls_.msMode;
+    const bool encode = midSide && controls_.msEncodeInput;
+    const bool decode = midSide && controls_.msDecodeOutput;
 
     // The inputs are copied before anything is written: the host may pass the same buffers as
     // outputs. The dry share of a cross-fade keeps its own copy.
     copyIn(n, in[0], in[1], work_[0], work_[1], encode);
-    if (addDry)
+    if (addDry_)
         for (int ch = 0; ch < channels; ++ch)
             for (int i = 0; i < n; ++i) input_[ch][i] = flushTiny(in[ch][i]);
-
-    glideGains();
 
     // Bands in slot order.
     if (stereo) {
@@ -389,31 +446,19 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
     }
 
     // Outputs: the wet part decoded, plus the dry part; clipping is judged on the final samples.
-    const float wetScale = addDry ? wet_ : 1.0f;
-    const float gain[kChannels] = {gain_[0] * wetScale, gain_[1] * wetScale};
     float* const work[kChannels] = {work_[0], work_[1]};
     const float* const dry[kChannels] = {input_[0], input_[1]};
     float high = 0.0f, low = 0.0f;
     if (!stereo) {
-        if (addDry) writeOutputs<1, false, true>(n, work, gain, dry, dryGain, out, high, low);
-        else writeOutputs<1, false, false>(n, work, gain, dry, dryGain, out, high, low);
+        if (addDry_) writeOutputs<1, false, true>(n, work, wetGain_, dry, dryGain_, out, high, low);
+        else writeOutputs<1, false, false>(n, work, wetGain_, dry, dryGain_, out, high, low);
     } else if (decode) {
-        if (addDry) writeOutputs<2, true, true>(n, work, gain, dry, dryGain, out, high, low);
-        else writeOutputs<2, true, false>(n, work, gain, dry, dryGain, out, high, low);
+        if (addDry_) writeOutputs<2, true, true>(n, work, wetGain_, dry, dryGain_, out, high, low);
+        else writeOutputs<2, true, false>(n, work, wetGain_, dry, dryGain_, out, high, low);
     } else {
-        if (addDry) writeOutputs<2, false, true>(n, work, gain, dry, dryGain, out, high, low);
-        else writeOutputs<2, false, false>(n, work, gain, dry, dryGain, out, high, low);
+        if (addDry_) writeOutputs<2, false, true>(n, work, wetGain_, dry, dryGain_, out, high, low);
+        else writeOutputs<2, false, false>(n, work, wetGain_, dry, dryGain_, out, high, low);
     }
     if ((high > 1.0f || low < -1.0f) && !clip_.load(kRelaxed)) clip_.store(true, kRelaxed);
-
-    if (silenceSkip) {
-        if (high > 1e-7f || low < -1e-7f) {
-            silentCount_ = 0;
-        } else if (++silentCount_ > 10) {
-            silentCount_ = 10;
-            silent_ = true;
-        }
-    }
-    finishOutputs();
-    return n;
+    if (high > 1e-7f || low < -1e-7f) loud_ = true;
 }

@@ -2,6 +2,19 @@
 // mid/side coding, clip flag and silence detection. Setters may be called from any thread; they only
 // store single values (relaxed atomics) that the audio thread picks up at its next sub-block.
 // setSampleRate, resetFilters and clearClip are requests served at the start of the next sub-block.
+//
+// Sub-blocks lie on a grid of kSubBlockLength samples counted from the last restart (construction,
+// sample-rate change, resetFilters or restartSubBlocks), whatever the host's block sizes: a host block
+// is cut at the grid, and a sub-block that one call leaves unfinished is finished by the next. All
+// that advances per sub-block (the controls' snapshot, the design steps, the volume and on/off glides,
+// the ends of band fades, the silence and denormal counts) happens at its first or last sample, so
+// the output does not depend on how the host cuts the stream. The samples of an unfinished sub-block
+// are processed at once with its values: nothing is delayed.
+//
+// Hence a change made before the call that processes stream sample n (counted from the restart)
+// takes effect at the first grid boundary at or after n, i.e. at sample 44 * ceil(n / 44): at n
+// itself when n is on the grid, otherwise up to 43 samples later, the same for every block size.
+// A restart requested before sample n starts a new grid at n.
 #pragma once
 
 #include "dsp/band_filter.h"
@@ -30,8 +43,11 @@ public:
     void clearClip();
     bool clip() const;
     void resetFilters();
+    // Starts a new sub-block grid at the next sample (the effect's resume).
+    void restartSubBlocks();
 
-    // Processes min(count, kSubBlockLength) samples and returns that count. inR is read only when
+    // Processes the samples up to the end of the current sub-block, at most count, and returns how
+    // many (kSubBlockLength when a sub-block starts and count allows). inR is read only when
     // inputChannels is 2; outR may be null when the host gives one output. Inputs and outputs may
     // be the same buffers.
     int processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,
@@ -54,12 +70,27 @@ private:
         std::atomic<bool> on{false};
     };
 
+    // What other threads write, read once per sub-block.
+    struct Controls {
+        bool generalOn = true;
+        bool msMode = false, msEncodeInput = true, msDecodeOutput = true;
+        bool volumeWhenOff = false;
+        float volume[kChannels] = {1.0f, 1.0f};
+        BandValues band[kChannels][kSlots];
+    };
+
+    void restartIfRequested();
+    void beginStep();
     void serveRequests();
+    void readControls();
+    void stepGeneralOnOff();
+    void glideGains();
+    void startProcessing(int channels);
+    void countSilence();
+    void processAwake(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo);
     void applySampleRate(float fs);
     void runSlot(int ch, int slot, float* work, int n);
     void runStereo(int n);
-    BandValues valuesOf(int ch, int slot) const;
-
     // Written by other threads.
     std::atomic<float> sampleRate_{44100.0f};
     BandInbox band_[kChannels][kSlots];
@@ -73,22 +104,35 @@ private:
     std::atomic<bool> clip_{false};  // written by the audio thread only
     std::atomic<bool> clearClipRequest_{false};
     std::atomic<bool> resetRequest_{false};
+    std::atomic<bool> restartRequest_{false};
 
     // Audio thread only.
     float activeRate_ = 0.0f;
-    float gainGlide_[kSubBlockLength + 1] = {};    // per sub-block of n samples: 10 ms
-    float bypassGlide_[kSubBlockLength + 1] = {};  // per sub-block of n samples: 40 ms
+    float gainGlide_ = 0.0f;                      // per sub-block: 10 ms
+    float bypassGlide_ = 0.0f;                    // per sub-block: 40 ms
     float fadeInAdd_ = 0.0f, fadeDecay_ = 1.0f;   // per sample: 10 ms
     bool generalOff_ = false;
     bool bypassFading_ = false;
     float wet_ = 1.0f, wetTarget_ = 1.0f;
     float gain_[kChannels] = {1.0f, 1.0f};
+    Controls controls_;                     // this sub-block's snapshot
     bool bandOn_[kChannels][kSlots] = {};  // this sub-block's snapshot of the on flags
     float bandFade_[kChannels][kSlots] = {};
     bool active_ = false;
     bool silent_ = false;
     int silentCount_ = 0;
     bool lastSilenceSkip_ = false;
+
+    // The current sub-block: its samples done so far, and what its first sample decided.
+    int stepPosition_ = 0;
+    bool stepEnds_ = false;         // the piece being processed ends the sub-block
+    bool fullyOff_ = false;         // general off, no cross-fade: the input passes
+    bool addDry_ = false;           // the on/off cross-fade's dry share is added
+    float offGain_[kChannels] = {1.0f, 1.0f};  // the input's gain while fully off
+    float dryGain_[kChannels] = {};            // the dry share's gain while cross-fading
+    float wetGain_[kChannels] = {1.0f, 1.0f};  // the bands' output gain
+    int processedChannels_ = 0;     // channels whose bands stepped; 0 while nothing was processed
+    bool loud_ = false;             // an output sample above the silence threshold
     BandFilter bands_[kChannels][kSlots];
     SectionChain chain_;
     struct ChainedBand {

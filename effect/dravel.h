@@ -37,6 +37,7 @@ public:
     // Audio frame.
     void setSampleRate(float rate) override;
     void setBlockSize(VstInt32 size) override;
+    void resume() override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     VstInt32 processEvents(VstEvents* events) override;
 

@@ -1,5 +1,4 @@
 // The audio frame: sample rate, block size, MIDI queue and processReplacing in engine-sized pieces.
-#include <algorithm>
 #include <cstring>
 
 #include "effect/dravel.h"
@@ -25,6 +24,12 @@ void CDravel::setSampleRate(float rate) {
     sampleRateChanging_.store(false, std::memory_order_seq_cst);
 }
 
+void CDravel::resume() {
+    AudioEffectX::resume();
+    // The sub-block grid starts again with the stream.
+    engine_.restartSubBlocks();
+}
+
 void CDravel::setBlockSize(VstInt32 size) {
     // Processing does not depend on the host's block size.
     AudioEffectX::setBlockSize(size);
@@ -43,9 +48,12 @@ void CDravel::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
     inputsInUse_.store(inputChannels, std::memory_order_relaxed);
     outputsInUse_.store(outputChannels, std::memory_order_relaxed);
 
+    // The engine cuts the block at its sub-block grid, which runs on from the previous call: a
+    // parameter set before this call takes effect at the first grid boundary at or after its first
+    // sample, whatever the host's block sizes (see EqEngine).
     int midiNext = 0;
     for (VstInt32 start = 0; start < sampleFrames;) {
-        const int piece = std::min<VstInt32>(sampleFrames - start, EqEngine::kSubBlockLength);
+        const int piece = sampleFrames - start;
         // The note handler has nothing to do: MIDI has no audible effect.
         while (midiNext < midiQueue_.size() && midiQueue_[midiNext].deltaFrames <= start) ++midiNext;
         const int done = engine_.processSubBlock(piece, inputs[0] + start,

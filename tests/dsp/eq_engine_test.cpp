@@ -136,15 +136,18 @@ TEST(EqEngine, GeneralOffPassesOrScalesTheInput) {
     e.setBandValues(-1, 2, 1000.0f, 12.0f, 1.0f);
     e.setBandOn(-1, 2, true);
     e.setGeneralOn(false);
-    settle(e);
+    settle(e, 44 * 1000);  // whole sub-blocks
     const Buffer in = noise(2000, 6);
     Buffer outL, outR;
     run(e, in, in, outL, outR);
     EXPECT_EQ(outL, in);
+    // The option takes effect at the next sub-block: 2000 samples leave 24 of the current one.
     e.setVolumeWhenOff(true);
     run(e, in, in, outL, outR);
     const float g = std::pow(10.0f, -6.0f / 20.0f);
-    for (size_t i = 0; i < in.size(); ++i) EXPECT_NEAR(outL[i], in[i] * g, 1e-5f);
+    const size_t landed = 44 - 2000 % 44;
+    for (size_t i = 0; i < landed; ++i) EXPECT_EQ(outL[i], in[i]);
+    for (size_t i = landed; i < in.size(); ++i) EXPECT_NEAR(outL[i], in[i] * g, 1e-5f);
 }
 
 TEST(EqEngine, OnOffCrossFadeHasNoStepInPlaceOrNot) {
@@ -198,8 +201,8 @@ TEST(EqEngine, FadeDurationsDoNotDependOnBlockSize) {
         e.setBandOn(-1, 2, true);
         e.setVolume(-1, -20.0f);
         Buffer dc(441, 0.5f), outL, outR;
-        run(e, dc, dc, outL, outR, block);  // 10 ms
-        EXPECT_NEAR(outL.back(), 0.5f * (1.0f - 0.632f * 0.9f), 0.012f) << block;
+        run(e, dc, dc, outL, outR, block);  // 10 ms: ten sub-blocks and one sample
+        EXPECT_NEAR(outL[439], 0.5f * (1.0f - 0.632f * 0.9f), 0.012f) << block;
         int samples = 441;
         while (e.bandFade(0, 2) < 1.0f && samples < 44100) {
             run(e, dc, dc, outL, outR, block);
@@ -255,11 +258,12 @@ TEST(EqEngine, ClipFlagIsStickyAndJudgesTheFinalOutput) {
     EXPECT_FALSE(e.clip());
     run(e, one, one, outL, outR);
     EXPECT_FALSE(e.clip());
-    // Mid/side: the decoded left sample 1.12 is above full scale.
+    // Mid/side: the decoded left sample 1.12 is above full scale (from the next sub-block, at 44).
     e.setMidSide(true, false, true);
-    Buffer m(10, 0.56f), s(10, 0.56f);
+    Buffer m(44, 0.56f), s(44, 0.56f);
     run(e, m, s, outL, outR);
-    EXPECT_FLOAT_EQ(outL[0], 1.12f);
+    EXPECT_FLOAT_EQ(outL[3], 0.56f);
+    EXPECT_FLOAT_EQ(outL[4], 1.12f);
     EXPECT_TRUE(e.clip());
 }
 
@@ -305,7 +309,9 @@ TEST(EqEngine, FlatteningABellGlidesAndLeavesNoState) {
     e.setBandKind(-1, 2, BandKind::kBell);
     e.setBandValues(-1, 2, 200.0f, 12.0f, 1.0f);
     e.setBandOn(-1, 2, true);
-    const Buffer in = sine(22050, 200.0, 44100.0, 0.2f);
+    // Whole periods of the sine and whole sub-blocks: the gain changes at a zero crossing (the
+    // glide's transient depends on where in the period it starts).
+    const Buffer in = sine(19404, 200.0, 44100.0, 0.2f);
     Buffer outL, outR;
     run(e, in, in, outL, outR);
     e.setBandValues(-1, 2, 200.0f, 0.0f, 1.0f);

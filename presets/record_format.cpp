@@ -173,7 +173,13 @@ float ClampValue(float value, float low, float high) {
 bool ReadWholeFile(const std::string& path, std::string& text) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    // A directory opens on Linux, and its first read throws from inside the stream buffer.
+    try {
+        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        text.clear();
+        return false;
+    }
     return !file.bad();
 }
 

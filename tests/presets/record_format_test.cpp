@@ -254,3 +254,14 @@ TEST(FileWriting, ReplacesAtomicallyAndKeepsTheOldFileOnFailure) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
     EXPECT_EQ(files, 1);
 }
+
+// A directory where a file is expected (a preset's name in use by a folder) reads as no file,
+// instead of throwing from inside the stream.
+TEST(FileWriting, ADirectoryReadsAsNoFile) {
+    TestDirectory dir;
+    const std::string path = dir.path() + "preset0501.inf";
+    std::filesystem::create_directory(path);
+    std::string text = "left over";
+    EXPECT_FALSE(ReadWholeFile(path, text));
+    EXPECT_FALSE(WriteFileReplacing(path, "x"));
+}

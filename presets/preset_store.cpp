@@ -507,11 +507,19 @@ bool PresetStore::renameBank(std::string_view name) {
     for (int i = groups_[currentGroup_].first; i <= groups_[currentGroup_].last; ++i) {
         if (text(shown_[i].bankName, kInfoTextSize) == bank) numbers.push_back(shown_[i].presetNumber);
     }
+    // Every information file is read before any is written, so that a failed write can put back
+    // the ones written before it; the lists and the slot then stay as they were.
+    std::vector<Renamed> renamed;
     for (int number : numbers) {
-        PresetInfo info;
-        if (loadPresetInfo(number, info) != kPresetFound) continue;
-        CopyText(info.bankName, kInfoTextSize, name);
-        writeInfoFile(info);
+        Renamed r;
+        if (loadPresetInfo(number, r.info) != kPresetFound || !ReadWholeFile(infoPath(number), r.before)) continue;
+        CopyText(r.info.bankName, kInfoTextSize, name);
+        renamed.push_back(std::move(r));
+    }
+    for (std::size_t i = 0; i < renamed.size(); ++i) {
+        if (writeInfoFile(renamed[i].info)) continue;
+        restoreInfoFiles(renamed, i);
+        return false;
     }
     CopyText(slot.info.bankName, kInfoTextSize, name);
     scan();
@@ -527,17 +535,46 @@ bool PresetStore::copyBank(std::string_view name) {
     for (int i = groups_[currentGroup_].first; i <= groups_[currentGroup_].last; ++i) {
         numbers.push_back(shown_[i].presetNumber);
     }
+    std::vector<int> copies;
     for (int number : numbers) {
         PresetInfo info;
         std::string settingsText;
         if (loadPresetInfo(number, info) != kPresetFound || !ReadWholeFile(settingsPath(number), settingsText)) continue;
         CopyText(info.bankName, kInfoTextSize, name);
-        writeNewPreset(info, settingsText);
+        if (!writeNewPreset(info, settingsText)) {
+            removeCopies(copies);
+            return false;
+        }
+        copies.push_back(info.presetNumber);
     }
     CopyText(host_.activeSlot().info.bankName, kInfoTextSize, name);
     host_.presetFilesChanged();
     reload();
     return true;
+}
+
+void PresetStore::restoreInfoFiles(const std::vector<Renamed>& renamed, std::size_t written) {
+    for (std::size_t i = 0; i < written; ++i)
+        WriteFileReplacing(infoPath(renamed[i].info.presetNumber), renamed[i].before);
+    if (written > 0) host_.presetFilesChanged();
+}
+
+void PresetStore::removeCopies(const std::vector<int>& copies) {
+    for (int number : copies) {
+        RemoveFile(infoPath(number));
+        RemoveFile(settingsPath(number));
+        removeListed(number);
+    }
+    // The same presets sort as before: the selection stands again.
+    regroup();
+    if (!copies.empty()) host_.presetFilesChanged();
+}
+
+void PresetStore::removeListed(int number) {
+    presets_.erase(number);
+    shown_.erase(std::remove_if(shown_.begin(), shown_.end(),
+                                [number](const PresetInfo& info) { return info.presetNumber == number; }),
+                 shown_.end());
 }
 
 void PresetStore::setSortMode(int mode) {

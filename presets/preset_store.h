@@ -120,6 +120,15 @@ private:
     int claimNewNumber(std::string_view settingsText) const;
     void updateListed(const PresetInfo& info);
     void removeListed(int number);
+    // A bank rename's information files, renamed and as they were on disk.
+    struct Renamed {
+        PresetInfo info;
+        std::string before;
+    };
+    // Puts back the first `written` files after a failed write.
+    void restoreInfoFiles(const std::vector<Renamed>& renamed, std::size_t written);
+    // Removes a failed bank copy's presets from the directory and the lists.
+    void removeCopies(const std::vector<int>& copies);
     void markDeleted(int number) const;
     bool setInfoText(char (PresetInfo::*field)[kInfoTextSize], std::string_view text, bool userOnly,
                      int groupingMode);

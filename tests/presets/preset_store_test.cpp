@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -239,4 +240,70 @@ TEST(PresetStore, BankOperations) {
     ASSERT_TRUE(f.store.newBank(false));
     EXPECT_TRUE(f.store.bankNameExists(f.effect.slot[0].info.bankName));
     EXPECT_EQ(std::string(f.effect.slot[0].info.bankName).substr(0, 4), "Bank");
+}
+
+namespace {
+
+// Three presets, two of them in bank "Drums", the first of those loaded.
+struct BankFixture : StoreFixture {
+    BankFixture() {
+        writePreset(501, "One", "Drums");
+        writePreset(502, "Two", "Drums");
+        writePreset(503, "Three", "Keys");
+        store.scan();
+        EXPECT_EQ(store.loadPresetAt(0, 0), 0);
+    }
+
+    // After the first notice (the first file written), `path` is blocked.
+    void blockAfterFirstWrite(const std::string& path) {
+        blocked = path;
+        effect.onFilesChanged = [this] {
+            if (!blocked.empty()) blockWith(blocked);
+            blocked.clear();
+        };
+    }
+    std::string blocked;
+
+    // What must not change when a bank operation fails.
+    void expectUnchanged(const std::string& newName) const {
+        EXPECT_EQ(store.count(), 3);
+        EXPECT_EQ(store.groupCount(), 2);
+        EXPECT_EQ(store.groupName(0), "Drums");
+        EXPECT_EQ(store.groupSize(0), 2);
+        EXPECT_FALSE(store.bankNameExists(newName));
+        EXPECT_EQ(store.currentGroup(), 0);
+        EXPECT_EQ(store.currentIndex(), 0);
+        EXPECT_STREQ(effect.slot[0].info.bankName, "Drums");
+        EXPECT_EQ(effect.slot[0].info.presetNumber, 501);
+    }
+};
+
+}  // namespace
+
+// A bank rename whose second information file cannot be written reports it and puts the first
+// back as it was.
+TEST(PresetStore, FailedBankRenameReportsItAndPutsTheWrittenFilesBack) {
+    BankFixture f;
+    const std::string first = f.read(f.store.infoPath(501));
+    f.blockAfterFirstWrite(f.store.infoPath(502));
+    EXPECT_FALSE(f.store.renameBank("Synths"));
+    EXPECT_EQ(f.read(f.store.infoPath(501)), first);
+    f.expectUnchanged("Synths");
+    f.store.scan();
+    EXPECT_FALSE(f.store.bankNameExists("Synths"));
+}
+
+// A bank copy whose second preset cannot be written reports it and removes the copies made so far,
+// from the directory and the lists.
+TEST(PresetStore, FailedBankCopyReportsItAndRemovesItsCopies) {
+    BankFixture f;
+    const int second = f.store.newPresetNumber() + 1;  // the first copy takes the number before it
+    auto files = f.files();
+    files.insert(std::filesystem::path(f.store.infoPath(second)).filename().string());  // the block
+    f.blockAfterFirstWrite(f.store.infoPath(second));
+    EXPECT_FALSE(f.store.copyBank("Drums Copy"));
+    EXPECT_EQ(f.files(), files);
+    f.expectUnchanged("Drums Copy");
+    f.store.scan();
+    EXPECT_EQ(f.store.count(), 3);
 }

@@ -1,6 +1,9 @@
 // A preset store on a temporary directory, with a minimal effect around it.
 #pragma once
 
+#include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "presets/initial_settings.h"
@@ -17,13 +20,17 @@ public:
     SettingsRecord initial = BuiltInInitialSettings();
     int pushes = 0;
     int notices = 0;
+    std::function<void()> onFilesChanged;  // runs after each notice, e.g. to make a later write fail
 
     SettingsSlot& activeSlot() override { return slot[active]; }
     void resetToInitialSettings(SettingsSlot& s, int channel) override {
         ApplyInitialSettings(initial, s, &s == &slot[0] ? 0 : 1, channel, 7);
     }
     void pushActiveSlot() override { ++pushes; }
-    void presetFilesChanged() override { ++notices; }
+    void presetFilesChanged() override {
+        ++notices;
+        if (onFilesChanged) onFilesChanged();
+    }
 };
 
 struct StoreFixture {
@@ -56,6 +63,20 @@ struct StoreFixture {
         WriteSettingsRecord(settingsText, record);
         WriteFileReplacing(store.infoPath(number), infoText);
         WriteFileReplacing(store.settingsPath(number), settingsText);
+    }
+
+    // Puts a directory where path's file is, so that writing the file fails.
+    static void blockWith(const std::string& path) {
+        std::filesystem::remove(path);
+        std::filesystem::create_directory(path);
+    }
+
+    // The directory's file names, to show that nothing was left or lost.
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            names.insert(entry.path().filename().string());
+        return names;
     }
 
     std::string read(const std::string& path) const {

@@ -242,6 +242,34 @@ TEST(PresetStore, BankOperations) {
     EXPECT_EQ(std::string(f.effect.slot[0].info.bankName).substr(0, 4), "Bank");
 }
 
+// A save that fails puts the slot back as it was: its settings, its information (the active band
+// count that a save over the preset recounts; the number, name and date a new preset takes) and
+// its change flag. A new preset whose information cannot be written leaves no settings file.
+TEST(PresetStore, FailedSavesPutTheSlotBack) {
+    StoreFixture f;
+    f.writePreset(501, "Keep", "B");
+    f.store.scan();
+    ASSERT_EQ(f.store.loadPreset(501), 0);
+    SettingsSlot& slot = f.effect.slot[0];
+    slot.settings.band[kBandB3].on = 1.0f;  // one band more than the listed count
+    slot.modified = 1;
+    const SettingsSlot over = slot;
+    StoreFixture::blockWith(f.store.settingsPath(501));
+    EXPECT_FALSE(f.store.saveActivePreset());
+    EXPECT_EQ(std::memcmp(&slot, &over, sizeof slot), 0);
+    EXPECT_EQ(slot.info.activeBandCount, 0);
+
+    // As new with a reset: the settings file is claimed, its information cannot follow.
+    const int next = f.store.newPresetNumber();
+    StoreFixture::blockWith(f.store.infoPath(next));
+    const auto files = f.files();
+    EXPECT_FALSE(f.store.newPreset(true));
+    EXPECT_EQ(std::memcmp(&slot, &over, sizeof slot), 0);
+    EXPECT_EQ(slot.info.presetNumber, 501);
+    EXPECT_EQ(f.files(), files);
+    EXPECT_EQ(f.store.count(), 1);
+}
+
 namespace {
 
 // Three presets, two of them in bank "Drums", the first of those loaded.

@@ -201,6 +201,40 @@ TEST(StateChunk, ClampsValuesAndReplacesBadTexts) {
     EXPECT_EQ(selector.result, -7);  // 0, then the same seven problems
 }
 
+// Each channel's volume of each slot, in both image versions: above 1 comes back as 1, below 0 or
+// NaN as 0, and each counts as a problem.
+TEST(StateChunk, OutOfRangeVolumesComeBackClamped) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EffectState written = sampleState();
+    PrepareStateChunk(written);
+    written.slot[0].settings.channel[0].volume = 3.0f;
+    written.slot[0].settings.channel[1].volume = -0.5f;
+    written.slot[1].settings.channel[0].volume = nan;
+    written.slot[1].settings.channel[1].volume = std::numeric_limits<float>::infinity();
+    auto bytes = bytesOf(written);
+    EffectState state{};
+    const auto outcome = ReadStateChunk(state, bytes.data(), bytes.size());
+    ASSERT_TRUE(outcome.accepted);
+    EXPECT_EQ(outcome.result, 1 - 4);
+    EXPECT_EQ(state.slot[0].settings.channel[0].volume, 1.0f);
+    EXPECT_EQ(state.slot[0].settings.channel[1].volume, 0.0f);
+    EXPECT_EQ(state.slot[1].settings.channel[0].volume, 0.0f);
+    EXPECT_EQ(state.slot[1].settings.channel[1].volume, 1.0f);
+
+    std::vector<unsigned char> image(kVersion1ChunkSize, 0);
+    put(image, 0, 1.2f);  // version 1.2
+    put(image, 4 + 352, 1.5f);
+    put(image, 4 + 360 + 352, -2.0f);
+    EffectState old{};
+    const auto oldOutcome = ReadStateChunk(old, image.data(), image.size());
+    ASSERT_TRUE(oldOutcome.accepted);
+    EXPECT_EQ(oldOutcome.version, 1);
+    EXPECT_EQ(oldOutcome.result, 1 - 2);
+    EXPECT_EQ(old.slot[0].settings.channel[0].volume, 1.0f);
+    EXPECT_EQ(old.slot[0].settings.channel[1].volume, 0.0f);
+    EXPECT_EQ(old.slot[1].settings.channel[0].volume, 1.0f);
+}
+
 TEST(StateChunk, ManyClampedValuesNeverFlipTheByteOrder) {
     EffectState written = sampleState();
     PrepareStateChunk(written);

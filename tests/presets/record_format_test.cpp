@@ -74,6 +74,25 @@ TEST(NumberText, ParsesLeadingNumberLikeTheCLibraryWithoutLocale) {
     EXPECT_EQ(ParseInteger("99999999999999"), 2147483647);
 }
 
+// Hexadecimal numbers take their sign like decimal ones, alone and in a record read back.
+TEST(NumberText, SignedHexadecimalNumbersKeepTheirSign) {
+    EXPECT_DOUBLE_EQ(ParseNumber("-0x1p3"), -8.0);
+    EXPECT_DOUBLE_EQ(ParseNumber(" -0x1.8p-1"), -0.75);
+    EXPECT_DOUBLE_EQ(ParseNumber("-0X.8"), -0.5);
+    EXPECT_DOUBLE_EQ(ParseNumber("+0x1p1"), 2.0);
+    EXPECT_TRUE(std::isinf(ParseNumber("-0x1p99999")) && ParseNumber("-0x1p99999") < 0.0);
+
+    TokenReader reader("!VOL#-0x1.4p-2#\n!GAIN#0x1p-1#\n");
+    char key[kTokenSize];
+    float volume = 0.0f, gain = 0.0f;
+    reader.readToken(key);
+    reader.readNumberToken(volume);
+    reader.readToken(key);
+    reader.readNumberToken(gain);
+    EXPECT_EQ(volume, -0.3125f);
+    EXPECT_EQ(gain, 0.5f);
+}
+
 TEST(NumberText, FormatsLikePrintfWithTwoDigitExponents) {
     EXPECT_EQ(FormatFloat(0.5), "5.000000e-01");
     EXPECT_EQ(FormatFloat(0.0), "0.000000e+00");

@@ -125,15 +125,27 @@ void BandFilter::record(const float* in, int n) {
         std::memmove(history_, history_ + historyEnd_ - (kMaxTaps - 1), sizeof(float) * (kMaxTaps - 1));
         historyEnd_ = kMaxTaps - 1;
     }
-    // A non-finite input leaves the taps' reach after a correction length; a band whose IIR states
-    // it reaches clears the history with them (see guardStates).
+    // An input beyond the state limit (or non-finite) that the taps run over makes the band start
+    // afresh at the end of the sub-block, history and all (see guardStates).
     std::memcpy(history_ + historyEnd_, in, sizeof(float) * static_cast<size_t>(n));
     historyEnd_ += n;
     historyFresh_ = std::min(historyFresh_ + n, kHistory);
 }
 
+namespace {
+
+// A NaN among the inputs makes the sum NaN, which fails the comparison.
+bool inputsInRange(const float* x, int n) {
+    float sum = 0.0f;
+    for (int i = 0; i < n; ++i) sum += std::fabs(x[i]);
+    return sum < static_cast<float>(BiquadSection::kStateLimit);
+}
+
+}  // namespace
+
 void BandFilter::addCorrection(float* buf, int n) {
     const float* x = history_ + historyEnd_ - n;
+    historyInRange_ = inputsInRange(x, n);
     const int cur = current_, old = 1 - current_;
     if (fadeIn_ >= 1.0f) {
         if (tapLength_[cur] > 0) CorrectionFir::accumulate(taps_[cur], tapLength_[cur], x, buf, n);
@@ -202,6 +214,7 @@ void BandFilter::stop() {
     for (auto& s : sections_) s.clearStates();
     std::fill(history_, history_ + kHistory, 0.0f);
     historyFresh_ = kHistory;
+    historyInRange_ = true;
     snapPending_ = true;
     denormalCount_ = 0;
 }
@@ -216,4 +229,5 @@ void BandFilter::reset() {
     historyFresh_ = kHistory;
     fadeIn_ = 1.0f;
     tapLength_[1 - current_] = 0;
+    historyInRange_ = true;
 }

@@ -150,6 +150,7 @@ private:
     float history_[kHistory] = {};
     int historyEnd_ = kMaxTaps - 1;  // inputs before it are history; at least kMaxTaps - 1 of them
     int historyFresh_ = 0;           // inputs recorded since the band last ran in a chain
+    bool historyInRange_ = true;     // the inputs the taps last ran over were within the state limit
 };
 
 // The per-sub-block steps, kept inline: they run for every band on every sub-block.
@@ -184,14 +185,15 @@ inline void BandFilter::beginStep(const BandValues& v) {
 }
 
 inline void BandFilter::guardStates() {
-    // A non-finite input would otherwise stay in the states for good.
-    bool finite = true;
+    // A non-finite input would otherwise stay in the states for good, and a huge finite one for
+    // seconds: the band starts afresh instead.
+    bool inRange = historyInRange_;
     for (auto& s : sections_) {
         if (!s.running()) continue;
-        finite = finite && s.statesFinite();
+        inRange = inRange && s.statesInRange();
         s.flushTinyStates();
     }
-    if (!finite) reset();
+    if (!inRange) reset();
 }
 
 // Denormal guard: a long run of sub-blocks starting with tiny non-zero values gets flushed. The

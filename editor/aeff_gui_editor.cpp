@@ -38,8 +38,6 @@ bool AEffGUIEditor::onKeyDown(VstKeyCode& key) {
     return frame_ != nullptr && frame_->onKeyDown(key.character, key.virt, toolkitModifiers(key.modifier));
 }
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode&) { return false; }
-
 bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
     knobMode_ = mode;
     return true;

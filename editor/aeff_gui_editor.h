@@ -14,7 +14,6 @@ public:
     bool open(void* window) override;
     void idle() override;
     bool onKeyDown(VstKeyCode& key) override;
-    bool onKeyUp(VstKeyCode& key) override;
     bool setKnobMode(VstInt32 mode) override;
     long getKnobMode() const override { return knobMode_; }
 

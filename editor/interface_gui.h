@@ -36,7 +36,6 @@ public:
     void registerReceiver(int tag, CReceptionMiseAJourComposant* receiver);
     // The receivers of a tag in registry order.
     std::vector<CReceptionMiseAJourComposant*> receivers(int tag) const;
-    const std::multimap<int, CReceptionMiseAJourComposant*>& registry() const { return registry_; }
 
 protected:
     std::multimap<int, CReceptionMiseAJourComposant*> registry_;

@@ -6,7 +6,7 @@
 
 namespace VSTGUI {
 
-CView::CView(const CRect& size) : size_(size), mouseArea_(size) {}
+CView::CView(const CRect& size) : size_(size) {}
 
 CView::~CView() {
     if (background_ != nullptr) background_->forget();

@@ -35,8 +35,6 @@ public:
 
     const CRect& getViewSize() const { return size_; }
     virtual void setViewSize(const CRect& size) { size_ = size; }
-    const CRect& getMouseableArea() const { return mouseArea_; }
-    void setMouseableArea(const CRect& area) { mouseArea_ = area; }
     // The view's rectangle in frame pixels.
     CRect frameRect() const;
     // Converts a point in this view's parent coordinates to frame pixels.
@@ -60,7 +58,6 @@ public:
 
 protected:
     CRect size_;
-    CRect mouseArea_;
     CBitmap* background_ = nullptr;
     CViewContainer* parent_ = nullptr;
     bool dirty_ = true;

@@ -135,7 +135,12 @@ void DravelEdit::hostRedraw(const HostRect16* rect) {
 }
 
 void DravelEdit::hostMouseDown(int x, int y) {
-    if (frame_ != nullptr) frame_->mouseDownAt({x, y}, kLButton);
+    if (frame_ == nullptr) return;
+    // The host reports the press only: what is held now (modifiers included) makes it, and the drag
+    // it starts follows the pointer until the buttons are let go.
+    long buttons = frame_->getCurrentMouseButtons();
+    if (!(buttons & (kLButton | kMButton | kRButton))) buttons |= kLButton;
+    frame_->mouseDownAndTrack({x, y}, buttons);
 }
 
 void DravelEdit::beginEdit(long tag) {

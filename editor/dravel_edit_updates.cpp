@@ -158,9 +158,14 @@ void DravelEdit::valueChanged(CDrawContext*, CControl* control) {
     const int tag = static_cast<int>(control->getTag());
     const float value = control->getValue();
     if (control->isTextEntry()) {
-        // Value fields take the typed physical value; name and store fields are the menus' business.
+        // Value fields take the typed physical value, band names a name; the store's fields are the
+        // menus' business. A refused name shows the stored one again at the field's next redraw.
+        const char* text = static_cast<CTextEdit*>(control)->getText().c_str();
         if (tag >= 0 && tag <= param::kLastContinuous)
-            effectInterface_->setFromTypedText(tag, static_cast<CTextEdit*>(control)->getText().c_str());
+            effectInterface_->setFromTypedText(tag, text);
+        else if (tag >= param::kFirstBandName && tag <= param::kLastBandName)
+            effectInterface_->setBandName(tag, text);
+        control->invalid();
         return;
     }
     switch (tag) {

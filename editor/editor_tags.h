@@ -2,6 +2,8 @@
 // which the other controls use as tags.
 #pragma once
 
+#include "effect/fonctions_dravel.h"
+
 namespace editor_tag {
 
 constexpr int kBankMenu = 69;
@@ -31,11 +33,12 @@ constexpr int kSlotB = 107;
 constexpr int kEditFirstChannel = 108;
 constexpr int kEditSecondChannel = 109;
 constexpr int kHelp = 110;
-constexpr int kFrequencyRow = 111;
-constexpr int kGainRow = 112;
-constexpr int kQRow = 113;
-constexpr int kNamesRow = 114;
-constexpr int kClipLamp = 115;  // also the clip indicator panel for showElement
+// The rows and the clip indicator, as the effect shows and hides them.
+constexpr int kFrequencyRow = editor_element::kFrequencyRow;
+constexpr int kGainRow = editor_element::kGainRow;
+constexpr int kQRow = editor_element::kQRow;
+constexpr int kNamesRow = editor_element::kNamesRow;
+constexpr int kClipLamp = editor_element::kClipLamp;  // the lamp's tag too
 constexpr int kFirstBankSubmenu = 116;  // bank submenus: 116 + bank
 
 }  // namespace editor_tag

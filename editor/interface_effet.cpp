@@ -22,6 +22,7 @@ int CDravelInterface::channelMode() { return effect_.channelMode(); }
 void CDravelInterface::reloadPresetStore() { effect_.reloadPresetStore(); }
 bool CDravelInterface::periodicTask() { return effect_.periodicTask(); }
 void CDravelInterface::setFromTypedText(int index, const char* text) { effect_.setFromTypedText(index, text); }
+bool CDravelInterface::setBandName(int tag, const char* text) { return effect_.setBandName(tag, text); }
 void CDravelInterface::switchChannels() { effect_.switchChannels(); }
 void CDravelInterface::classBandsByFrequency() { effect_.classBandsByFrequency(); }
 bool CDravelInterface::beginEdit(int index) { return effect_.beginEdit(index); }

@@ -31,6 +31,7 @@ public:
     virtual void reloadPresetStore() = 0;
     virtual bool periodicTask() = 0;
     virtual void setFromTypedText(int index, const char* text) = 0;
+    virtual bool setBandName(int tag, const char* text) = 0;
     virtual void switchChannels() = 0;
     virtual void classBandsByFrequency() = 0;
     virtual bool beginEdit(int index) = 0;
@@ -62,6 +63,7 @@ public:
     void reloadPresetStore() override;
     bool periodicTask() override;
     void setFromTypedText(int index, const char* text) override;
+    bool setBandName(int tag, const char* text) override;
     void switchChannels() override;
     void classBandsByFrequency() override;
     bool beginEdit(int index) override;

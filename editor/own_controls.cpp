@@ -14,6 +14,10 @@ namespace {
 constexpr float kKickReleased = 0.25f;
 constexpr float kKickPressed = 0.75f;
 constexpr float kKickFrameScale = 1.99f;
+// Pixels of drag for the whole range of a knob (times the fine factor in fine mode).
+constexpr float kKnobDragRange = 200.0f;
+// Vertical motion that steps a multi-position switch by one position.
+constexpr int kStepDistance = 5;
 }  // namespace
 
 OwnControl::OwnControl(CView& view, CInterfaceEffetVst* effect, CViewContainer* parent)
@@ -30,6 +34,10 @@ void OwnControl::show(bool visible) {
         parent_->removeView(&view_, false);
         if (parking_ != nullptr) parking_->park(this);
     }
+}
+
+void OwnControl::reportButtons(long buttons, long tag) {
+    if (effect_ != nullptr) effect_->reportMouseButtons(buttons, static_cast<int>(tag));
 }
 
 CRect OwnControl::centredArea(const CRect& size, int halfWidth, int halfHeight) {
@@ -69,9 +77,84 @@ void CBoutonRotatif::updateValue(int, float value) {
 
 void CBoutonRotatif::setVisible(int, bool visible) { show(visible); }
 
+float CBoutonRotatif::dragDistance(CPoint p) const {
+    // Right and up increase.
+    return static_cast<float>((p.x - anchor_.x) + (anchor_.y - p.y));
+}
+
+float CBoutonRotatif::coefficientFor(bool fine) const {
+    return (max_ - min_) / (fine ? kKnobDragRange * fineFactor_ : kKnobDragRange);
+}
+
+void CBoutonRotatif::mouse(CDrawContext*, CPoint where, long buttons) {
+    if (!getMouseEnabled() || !pressArea_.pointInside(where)) return;
+    const bool fine = (buttons & kFineButtons) != 0;
+    const bool plain = (buttons & kLButton) && !fine;
+    controlAtPress_ = (buttons & kControl) != 0;
+    bool reset = false;
+    if (controlAtPress_ && effect_ != nullptr) {
+        if (plain) {
+            value_ = effect_->initSettingValue(static_cast<int>(tag_));
+            bounceValue();
+            reset = true;
+        } else if (fine) {
+            effect_->storeInitSetting(static_cast<int>(tag_), value_);
+        }
+    }
+    reportButtons(buttons, tag_);
+    start_ = value_;
+    fine_ = fine;
+    coefficient_ = coefficientFor(fine);
+    anchor_ = last_ = where;
+    lastButtons_ = buttons;
+    beginEdit();
+    dragging_ = true;
+    // A reset with no motion after it must still reach the effect.
+    if (reset) notifyListener(nullptr);
+    if (!(buttons & (kLButton | kRButton))) finishDrag(buttons);
+}
+
+void CBoutonRotatif::onMouseMoved(CPoint where, long buttons) {
+    if (!dragging_) return;
+    if (!(buttons & (kLButton | kRButton))) {
+        finishDrag(buttons);
+        return;
+    }
+    if (buttons != 0) reportButtons(buttons, tag_);
+    const bool fine = (buttons & kFineButtons) != 0;
+    if (fine != fine_) {
+        // The motion so far keeps the old rate; only what follows moves at the new one.
+        const float coefficient = coefficientFor(fine);
+        start_ += dragDistance(last_) * (coefficient_ - coefficient);
+        coefficient_ = coefficient;
+        fine_ = fine;
+    }
+    if (where == last_) {
+        if (buttons != lastButtons_) notifyListener(nullptr);
+        lastButtons_ = buttons;
+        return;
+    }
+    value_ = start_ + dragDistance(where) * coefficient_;
+    bounceValue();
+    notifyListener(nullptr);
+    if (controlAtPress_ && fine && effect_ != nullptr) effect_->storeInitSetting(static_cast<int>(tag_), value_);
+    last_ = where;
+    lastButtons_ = buttons;
+}
+
+void CBoutonRotatif::onMouseUp(CPoint, long buttons) {
+    if (dragging_) finishDrag(buttons);
+}
+
+void CBoutonRotatif::finishDrag(long buttons) {
+    dragging_ = false;
+    reportButtons(buttons, tag_);
+    endEdit();
+}
+
 bool CBoutonRotatif::onWheel(CDrawContext* context, CPoint, float distance, long buttons) {
     if (!getMouseEnabled()) return false;
-    if (buttons != 0 && effect_ != nullptr) effect_->reportMouseButtons(buttons, static_cast<int>(tag_));
+    if (buttons != 0) reportButtons(buttons, tag_);
     float delta = (effect_ != nullptr ? effect_->wheelStep() : kWheelStep) * distance;
     if (buttons & kShift) delta /= fineFactor_;
     nudge(context, delta);
@@ -88,15 +171,57 @@ CSwitch::CSwitch(const CRect& size, CControlListener* listener, int tag, const S
 
 void CSwitch::draw(CDrawContext* context) { drawFrame(context, stripFrame(value_, subPixmaps_)); }
 
-void CSwitch::mouse(CDrawContext* context, CPoint where, long buttons) {
-    if (!(buttons & (kLButton | kRButton | kShift)) || !pressArea_.pointInside(where)) return;
-    value_ = clampToFrames(value_, subPixmaps_);
+void CSwitch::change(float value) {
+    if (value == value_) return;
+    value_ = value;
+    notifyListener(nullptr);
+}
+
+float CSwitch::heldValue(long buttons) const {
+    const float n = static_cast<float>(subPixmaps_);
     const float lo = clampToFrames(0.0f, subPixmaps_);
     const float hi = clampToFrames(1.0f, subPixmaps_);
-    beginEdit();
-    value_ = value_ >= 0.5f ? lo : hi;
-    notifyListener(context);
-    endEdit();
+    if (buttons & kFineButtons) return start_ < 0.5f ? hi : lo;
+    if (buttons & kLButton) return lo + 1.0f / n;  // the middle frame
+    return value_;
+}
+
+void CSwitch::mouse(CDrawContext*, CPoint where, long buttons) {
+    if (!(buttons & kPressButtons) || !pressArea_.pointInside(where)) return;
+    const float lo = clampToFrames(0.0f, subPixmaps_);
+    const float hi = clampToFrames(1.0f, subPixmaps_);
+    if (subPixmaps_ == 2) {
+        // A two-frame switch just steps on.
+        float next = value_ + 1.0f / static_cast<float>(subPixmaps_);
+        if (next > hi) next = lo;
+        value_ = next;
+        notifyListener(nullptr);
+        return;
+    }
+    value_ = clampToFrames(value_, subPixmaps_);
+    reportButtons(buttons, tag_);
+    start_ = value_;
+    pressed_ = true;
+    lastButtons_ = buttons;
+    change(heldValue(buttons));
+}
+
+void CSwitch::onMouseMoved(CPoint, long buttons) {
+    if (!pressed_) return;
+    if (buttons & kPressButtons) lastButtons_ = buttons;
+    change(heldValue(lastButtons_));
+}
+
+void CSwitch::onMouseUp(CPoint, long) {
+    if (!pressed_) return;
+    pressed_ = false;
+    const float lo = clampToFrames(0.0f, subPixmaps_);
+    const float hi = clampToFrames(1.0f, subPixmaps_);
+    if (lastButtons_ & kFineButtons)
+        change(start_);  // momentary: back to where it was
+    else
+        change(start_ >= 0.5f ? lo : hi);
+    reportButtons(0, tag_);
 }
 
 void CSwitch::updateValue(int, float value) {
@@ -120,17 +245,60 @@ CSwitchXPos::CSwitchXPos(const CRect& size, CControlListener* listener, int tag,
 
 void CSwitchXPos::draw(CDrawContext* context) { drawFrame(context, stripFrame(value_, positions_)); }
 
-void CSwitchXPos::mouse(CDrawContext* context, CPoint where, long buttons) {
-    if (!(buttons & (kLButton | kRButton | kShift)) || !pressArea_.pointInside(where)) return;
-    const float step = 1.0f / static_cast<float>(positions_);
-    const float lo = clampToFrames(0.0f, positions_);
+void CSwitchXPos::change(float value) {
+    if (value == value_) return;
+    value_ = value;
+    notifyListener(nullptr);
+}
+
+bool CSwitchXPos::momentary(long buttons) const { return positions_ == 2 && (buttons & kFineButtons); }
+
+void CSwitchXPos::mouse(CDrawContext*, CPoint where, long buttons) {
+    if (!(buttons & kPressButtons) || !pressArea_.pointInside(where)) return;
     value_ = clampToFrames(value_, positions_);
-    beginEdit();
-    value_ += (buttons & (kRButton | kShift)) ? -step : step;
-    if (value_ > 1.0f) value_ = lo;
-    if (value_ < 0.0f) value_ = clampToFrames(1.0f, positions_);
-    notifyListener(context);
-    endEdit();
+    reportButtons(buttons, tag_);
+    start_ = value_;
+    previous_ = where;
+    lastButtons_ = buttons;
+    stepped_ = false;
+    pressed_ = true;
+    onMouseMoved(where, buttons);
+}
+
+void CSwitchXPos::onMouseMoved(CPoint where, long buttons) {
+    if (!pressed_) return;
+    if (buttons & kPressButtons) lastButtons_ = buttons;
+    if (where == previous_) {
+        if (momentary(lastButtons_)) change(start_ >= 0.5f ? clampToFrames(0.0f, positions_) : clampToFrames(1.0f, positions_));
+        return;
+    }
+    const int d = previous_.y - where.y;  // upwards positive
+    if (d > -kStepDistance && d < kStepDistance) return;
+    const float step = 1.0f / static_cast<float>(positions_);
+    float next = value_ + (d > 0 ? step : -step);
+    if (next > 1.0f) next = clampToFrames(1.0f, positions_);
+    if (next < 0.0f) next = clampToFrames(0.0f, positions_);
+    previous_ = where;
+    stepped_ = true;
+    value_ = next;
+    notifyListener(nullptr);
+}
+
+void CSwitchXPos::onMouseUp(CPoint, long) {
+    if (!pressed_) return;
+    pressed_ = false;
+    if (!stepped_) {
+        const float step = 1.0f / static_cast<float>(positions_);
+        float next = value_ + ((lastButtons_ & kFineButtons) ? -step : step);
+        if (next > 1.0f) next = clampToFrames(0.0f, positions_);
+        if (next < 0.0f) next = clampToFrames(1.0f, positions_);
+        change(next);
+    }
+    if (momentary(lastButtons_)) {
+        value_ = start_;
+        notifyListener(nullptr);
+    }
+    reportButtons(0, tag_);
 }
 
 void CSwitchXPos::updateValue(int, float value) {
@@ -202,6 +370,26 @@ void CKick::draw(CDrawContext* context) {
             background_->draw(context, size_, source);
     }
     setDirty(false);
+}
+
+void CKick::mouse(CDrawContext*, CPoint, long buttons) {
+    if (!(buttons & kPressButtons)) return;
+    beginEdit();
+    held_ = true;
+    if (value_ != kKickPressed) {
+        value_ = kKickPressed;
+        notifyListener(nullptr);
+    }
+}
+
+void CKick::onMouseUp(CPoint, long) {
+    if (!held_) return;
+    held_ = false;
+    if (value_ != kKickReleased) {
+        value_ = kKickReleased;
+        notifyListener(nullptr);
+    }
+    endEdit();
 }
 
 void CKick::updateValue(int, float value) {

@@ -58,6 +58,7 @@ public:
     const char* longName(int32_t index) override;
     int automationClass(int32_t index) override;
     void setFromTypedText(int32_t index, const char* text) override;
+    bool setBandName(int32_t index, const char* text) override;
     void switchChannels() override;
     void classBandsByFrequency() override;
     bool readClip() override;
@@ -109,9 +110,12 @@ public:
     InitialSettings& initialSettings() { return initial_; }
     const PresetDirectory& presetDirectory() const { return directory_; }
 
-    // The periodic task, run by the editor's idle at most every 150 ms: every eighth run looks for
-    // another instance's notice and re-reads the preset store when one arrived. True when it did.
+    // The periodic task, run by the editor's idle at most every 150 ms: ends a finished frequency-finding
+    // boost, and every eighth run looks for another instance's notice and re-reads the preset store when
+    // one arrived. True when it re-read it.
     bool runPeriodicTask();
+    // The band boosted by the frequency-finding mode (-1: none).
+    int altBoostedBand() const { return altBand_.load(std::memory_order_relaxed); }
 
 private:
     enum class Origin { Host, Editor, Apply };
@@ -155,7 +159,13 @@ private:
     void recomputeBand(int band, int channel);
     void recomputeEngineFor(int index, int channel);
     void notify(int index, float value);
+    // Tells the editor to show or hide the rows and the clip lamp that a display option governs.
+    void announceDisplayOption(int index, float value);
     float bandType(int band) const;
+    // The frequency-finding mode (user-interface thread).
+    void beginAltBoost(int band);
+    bool finishAltBoost();
+    float gainDropVolume() const;
     void formatDisplay(int index, char* text, int size);
 
     AEffEditor* editor_ = nullptr;  // the editor when no host record holds it (tests without a host)
@@ -177,6 +187,10 @@ private:
     std::atomic<bool> separateChannels_{false};
     std::atomic<int32_t> mouseButtons_{0};     // held over mouseButtonsTag_, from the editor
     std::atomic<int32_t> mouseButtonsTag_{-1};
+    std::atomic<int> altBand_{-1};  // read by whichever thread recomputes a band
+    std::atomic<bool> altRestorePending_{false};
+    bool altVolumeSaved_ = false;
+    float altSavedVolume_ = 0.5f;
     std::atomic<EffectListener*> listener_{nullptr};
     PresetDirectory directory_;
     InstanceNotice notice_;

@@ -21,11 +21,6 @@ bool CDravel::readClip() {
 
 void CDravel::clearClip() { engine_.clearClip(); }
 
-void CDravel::reportMouseButtons(int32_t buttons, int32_t tag) {
-    mouseButtons_.store(buttons, std::memory_order_relaxed);
-    mouseButtonsTag_.store(tag, std::memory_order_relaxed);
-}
-
 float CDravel::wheelStep() {
     const float code = loadRelaxed(state_->options.incrWheel);
     const int index = code < 0.5f ? 0 : code < 1.5f ? 1 : 2;

@@ -104,6 +104,32 @@ void CDravel::notify(int index, float value) {
     if (EffectListener* listener = listener_.load(std::memory_order_acquire)) listener->parameterChanged(index, value);
 }
 
+void CDravel::announceDisplayOption(int index, float value) {
+    EffectListener* listener = listener_.load(std::memory_order_acquire);
+    if (listener == nullptr) return;
+    const bool on = value >= 0.5f;
+    const bool valuesShown = loadRelaxed(state_->options.displayVal) >= 0.5f;
+    switch (index) {
+        case kOptDisplayVal:
+            listener->elementShown(editor_element::kFrequencyRow, on);
+            listener->elementShown(editor_element::kGainRow, on);
+            listener->elementShown(editor_element::kQRow, on);
+            break;
+        case kOptDisplayName: listener->elementShown(editor_element::kNamesRow, on); break;
+        case kOptShowClip: listener->elementShown(editor_element::kClipLamp, on); break;
+        // The row's heading changes with the form (numbers or notes, Q or octaves); its texts too.
+        case kOptDisplayNotes:
+            if (valuesShown) listener->elementShown(editor_element::kFrequencyRow, true);
+            listener->redrawAll();
+            break;
+        case kOptDisplayQOct:
+            if (valuesShown) listener->elementShown(editor_element::kQRow, true);
+            listener->redrawAll();
+            break;
+        default: break;
+    }
+}
+
 void CDravel::setParameter(VstInt32 index, float value) {
     if (!state_) return;
     applyParameter(index, value, Origin::Host, editedChannel());
@@ -213,6 +239,7 @@ void CDravel::applyParameter(int index, float value, Origin origin, int channel)
         storeRelaxed(*field, value);
         recomputeEngineFor(index, channel);
         notify(index, value);
+        if (origin != Origin::Apply) announceDisplayOption(index, value);
         return;
     }
 
@@ -415,9 +442,11 @@ void CDravel::runEditorSideEffects(int index, float value) {
 
 void CDravel::recomputeBand(int band, int channel) {
     const SettingsSlot& slot = state_->slot[activeSlotIndex()];
-    const BandTriple v{loadRelaxed(slot.settings.channel[channel].band[band].frequency),
-                       loadRelaxed(slot.settings.channel[channel].band[band].quality),
-                       loadRelaxed(slot.settings.channel[channel].band[band].gain)};
+    BandTriple v{loadRelaxed(slot.settings.channel[channel].band[band].frequency),
+                 loadRelaxed(slot.settings.channel[channel].band[band].quality),
+                 loadRelaxed(slot.settings.channel[channel].band[band].gain)};
+    // The frequency-finding mode hears the band at full boost.
+    if (band == altBand_.load(std::memory_order_relaxed)) v.gain = 1.0f;
     const float type = loadRelaxed(slot.settings.band[band].type);
     const int engineSlot = engineSlotOf(band);
     const bool shelf = (band == kBandB1 || band == kBandB5) && type >= 0.5f;
@@ -488,6 +517,8 @@ void CDravel::recomputeEngineFor(int index, int channel) {
 }
 
 bool CDravel::beginEdit(VstInt32 index) {
+    // Only the host's parameters have gestures; the editor's own tags are no business of the host's.
+    if (index < 0 || index >= kNumHostParams) return false;
     if (state_ && isContinuous(index)) {
         const int channel = editedChannel();
         snapshot_.addressed = storedValue(index, channel);
@@ -500,6 +531,7 @@ bool CDravel::beginEdit(VstInt32 index) {
 }
 
 bool CDravel::endEdit(VstInt32 index) {
+    if (index < 0 || index >= kNumHostParams) return false;
     // Outside a gesture coupling starts from the current values again.
     if (snapshot_.index.load() == index) snapshot_.index.store(-1);
     return AudioEffectX::endEdit(index);

@@ -80,7 +80,9 @@ VstInt32 CDravel::setChunk(void* data, VstInt32 byteSize, bool) {
 }
 
 bool CDravel::runPeriodicTask() {
-    if (!state_ || !notice_.periodicTick()) return false;
+    if (!state_) return false;
+    finishAltBoost();
+    if (!notice_.periodicTick()) return false;
     store_->reload();
     return true;
 }

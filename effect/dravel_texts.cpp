@@ -1,11 +1,13 @@
 // Parameter names, display texts, properties and typed entry.
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "effect/display_texts.h"
 #include "effect/dravel.h"
 #include "effect/parameter_mapping.h"
 #include "effect/relaxed.h"
+#include "presets/name_test.h"
 #include "presets/record_format.h"
 
 using namespace param;
@@ -141,4 +143,21 @@ void CDravel::setFromTypedText(int32_t index, const char* text) {
     const float physical = number > 3.0e38 ? 3.0e38f : (number < -3.0e38 ? -3.0e38f : static_cast<float>(number));
     const float type = p.band >= 0 ? bandType(p.band) : 0.0f;
     setParameterAutomated(index, toNormalized(index, type, physical));
+}
+
+bool CDravel::setBandName(int32_t index, const char* text) {
+    if (!state_ || index < kFirstBandName || index > kLastBandName || text == nullptr) return false;
+    // Bounded before the name test looks at it: a longer text fails the test anyway.
+    const std::string_view name(text, strnlen(text, kBandNameSize));
+    if (!IsValidName(name, kBandNameLimit)) return false;
+    SettingsSlot& slot = state_->slot[activeSlotIndex()];
+    char* field = slot.settings.band[index - kFirstBandName].name;
+    std::memset(field, 0, kBandNameSize);
+    std::memcpy(field, name.data(), name.size());
+    if (loadRelaxed(slot.modified) == 0) {
+        storeRelaxed(slot.modified, int32_t{1});
+        notify(kPresetNameText, 0.0f);
+    }
+    notify(index, 0.0f);
+    return true;
 }

@@ -5,6 +5,15 @@
 
 class EffectListener;
 
+// The editor's elements that the effect shows or hides (EffectListener::elementShown).
+namespace editor_element {
+constexpr int kFrequencyRow = 111;
+constexpr int kGainRow = 112;
+constexpr int kQRow = 113;
+constexpr int kNamesRow = 114;
+constexpr int kClipLamp = 115;
+}  // namespace editor_element
+
 // Generic parameter access; the first four operations of the effect's second base.
 class CFonctionsVST {
 public:
@@ -22,6 +31,9 @@ public:
     // 2 for continuous host parameters, 1 for switches, 0 for internal indexes.
     virtual int automationClass(int32_t index) = 0;
     virtual void setFromTypedText(int32_t index, const char* text) = 0;
+    // Renames band index − 35 (35 to 42) of the active slot; false (nothing changed) when the text
+    // fails the name test.
+    virtual bool setBandName(int32_t index, const char* text) = 0;
     virtual void switchChannels() = 0;
     virtual void classBandsByFrequency() = 0;
     virtual bool beginEdit(int32_t index) = 0;

@@ -34,15 +34,6 @@ void CControl::endEdit() {
     if (CFrame* frame = getFrame(); frame != nullptr && frame->host() != nullptr) frame->host()->endEdit(tag_);
 }
 
-long CControl::getMouseButtons() const {
-    const CFrame* frame = getFrame();
-    return frame != nullptr ? frame->getCurrentMouseButtons() : 0;
-}
-
-void CControl::doIdleStuff() {
-    if (CFrame* frame = getFrame()) frame->doIdleStuff();
-}
-
 void CControl::notifyListener(CDrawContext* context) {
     if (listener_ != nullptr) listener_->valueChanged(context, this);
 }

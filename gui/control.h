@@ -34,9 +34,6 @@ public:
     void beginEdit();
     void endEdit();
     bool isEditing() const { return editing_; }
-    // Current mouse buttons and the modal loop's idle step, through the frame.
-    long getMouseButtons() const;
-    void doIdleStuff();
 
     virtual bool isTextEntry() const { return false; }
 

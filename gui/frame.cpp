@@ -1,5 +1,10 @@
 #include "gui/frame.h"
 
+#include <chrono>
+#include <thread>
+
+#include "vst/aeffectx.h"
+
 namespace VSTGUI {
 
 CFrame::CFrame(const CRect& size, const WindowParent& parent, CFrameHost* host)
@@ -100,8 +105,19 @@ void CFrame::viewRemoved(CView* view) {
     }
 }
 
+namespace {
+constexpr long kMouseButtons = kLButton | kMButton | kRButton;
+// Between two polls of a tracked press, so the loop leaves the processor to the host.
+constexpr auto kTrackPollInterval = std::chrono::milliseconds(2);
+}  // namespace
+
 void CFrame::windowMouseDown(CPoint where, long buttons) {
-    // A press that arrives while a view runs its own mouse loop belongs to that loop.
+    lastPointer_ = where;
+    // A further button pressed during a drag is a change of that drag's buttons.
+    if (grab_ != nullptr) {
+        dragStep(where, buttons);
+        return;
+    }
     if (inMouse_) return;
     inMouse_ = true;
     CView* hit = viewAt(where);
@@ -112,19 +128,38 @@ void CFrame::windowMouseDown(CPoint where, long buttons) {
 }
 
 void CFrame::windowMouseUp(CPoint where, long buttons) {
-    if (grab_ == nullptr) return;
-    CView* view = grab_;
-    grab_ = nullptr;
-    const CRect r = view->frameRect();
-    const CRect local = view->getViewSize();
-    view->onMouseUp(where.offset(local.left - r.left, local.top - r.top), buttons);
+    lastPointer_ = where;
+    dragStep(where, buttons);
 }
 
 void CFrame::windowMouseMoved(CPoint where, long buttons) {
+    lastPointer_ = where;
+    dragStep(where, buttons);
+}
+
+void CFrame::dragStep(CPoint where, long buttons) {
     if (grab_ == nullptr) return;
-    const CRect r = grab_->frameRect();
-    const CRect local = grab_->getViewSize();
-    grab_->onMouseMoved(where.offset(local.left - r.left, local.top - r.top), buttons);
+    CView* view = grab_;
+    const CRect r = view->frameRect();
+    const CRect local = view->getViewSize();
+    const CPoint inParent = where.offset(local.left - r.left, local.top - r.top);
+    if (buttons & kMouseButtons) {
+        view->onMouseMoved(inParent, buttons);
+        return;
+    }
+    grab_ = nullptr;
+    view->onMouseUp(inParent, buttons);
+}
+
+void CFrame::mouseDownAndTrack(CPoint where, long buttons) {
+    windowMouseDown(where, buttons);
+    while (grab_ != nullptr && backend_) {
+        lastPointer_ = backend_->pointerPosition();
+        dragStep(lastPointer_, backend_->currentButtons());
+        if (grab_ == nullptr) break;
+        doIdleStuff();
+        std::this_thread::sleep_for(kTrackPollInterval);
+    }
 }
 
 bool CFrame::windowWheel(CPoint where, float distance, long buttons) {
@@ -133,6 +168,12 @@ bool CFrame::windowWheel(CPoint where, float distance, long buttons) {
 }
 
 bool CFrame::windowKey(int character, int virtualKey, long modifiers, bool down) {
+    // Shift, control or alt pressed or let go during a drag changes its mode (fine, reset) at once.
+    if (grab_ != nullptr && (virtualKey == VKEY_SHIFT || virtualKey == VKEY_CONTROL || virtualKey == VKEY_ALT)) {
+        const long held = backend_ ? backend_->currentButtons() : modifiers;
+        dragStep(lastPointer_, held);
+        return true;
+    }
     return down && onKeyDown(character, virtualKey, modifiers);
 }
 

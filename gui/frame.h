@@ -52,6 +52,9 @@ public:
 
     // Input, also for an embedding host window.
     void mouseDownAt(CPoint where, long buttons);
+    // A press from an embedding host window that sends no further mouse events: the drag it starts is
+    // followed by polling the pointer and the buttons until they are let go.
+    void mouseDownAndTrack(CPoint where, long buttons);
     bool onWheelAt(CPoint where, float distance, long buttons);
     bool onKeyDown(int character, int virtualKey, long modifiers) override;
 
@@ -77,6 +80,9 @@ private:
     void windowNeedsPaint(const CRect& area) override;
     void windowFocusLost() override;
 
+    // One step of the drag in progress: the grabbing view hears of the pointer and the buttons held
+    // now; it lets go when no mouse button is held any more.
+    void dragStep(CPoint where, long buttons);
     // Redraws the views meeting `area` into the picture.
     void redraw(const CRect& area);
     // Redraws what is dirty and shows it.
@@ -87,7 +93,8 @@ private:
     COffscreenContext picture_;
     std::unique_ptr<WindowBackend> backend_;
     CView* focus_ = nullptr;
-    CView* grab_ = nullptr;
+    CView* grab_ = nullptr;  // the view that took the press, until the last button is let go
+    CPoint lastPointer_{};
     bool inIdle_ = false;
     bool inMouse_ = false;
 };

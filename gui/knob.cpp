@@ -1,7 +1,6 @@
 #include "gui/knob.h"
 
 #include "gui/bitmap.h"
-#include "gui/frame.h"
 #include "gui/window_backend.h"
 
 namespace VSTGUI {
@@ -9,25 +8,26 @@ namespace VSTGUI {
 CKnob::CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
     : CControl(size, listener, tag, background) {}
 
-void CKnob::mouse(CDrawContext* context, CPoint where, long buttons) {
+void CKnob::mouse(CDrawContext*, CPoint where, long buttons) {
     if (!(buttons & kLButton)) return;
-    // Linear vertical drag in a modal loop, as long as the button is held.
     beginEdit();
-    const float start = value_;
-    const CPoint anchor = where;
-    const CRect r = frameRect();
-    const CPoint toLocal{size_.left - r.left, size_.top - r.top};
-    while (getMouseButtons() & kLButton) {
-        CFrame* frame = getFrame();
-        if (frame == nullptr) break;
-        const CPoint p = frame->getCurrentMouseLocation().offset(toLocal.x, toLocal.y);
-        const float moved = static_cast<float>(anchor.y - p.y) / kDragRange * (max_ - min_);
-        const float old = value_;
-        value_ = start + moved;
-        bounceValue();
-        if (value_ != old) notifyListener(context);
-        doIdleStuff();
-    }
+    dragging_ = true;
+    dragStart_ = value_;
+    dragAnchor_ = where;
+}
+
+void CKnob::onMouseMoved(CPoint where, long) {
+    if (!dragging_) return;
+    const float old = value_;
+    value_ = dragStart_ + static_cast<float>(dragAnchor_.y - where.y) / kDragRange * (max_ - min_);
+    bounceValue();
+    if (value_ != old) notifyListener(nullptr);
+}
+
+void CKnob::onMouseUp(CPoint where, long buttons) {
+    if (!dragging_) return;
+    onMouseMoved(where, buttons);
+    dragging_ = false;
     endEdit();
 }
 

@@ -15,12 +15,20 @@ public:
     static constexpr float kFineWheelStep = 0.001f;
 
     CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background);
+    // Linear vertical drag with the left button: up increases.
     void mouse(CDrawContext* context, CPoint where, long buttons) override;
+    void onMouseMoved(CPoint where, long buttons) override;
+    void onMouseUp(CPoint where, long buttons) override;
     bool onWheel(CDrawContext* context, CPoint where, float distance, long buttons) override;
 
 protected:
     // Moves the value by `delta` (clamped); a change is one edit gesture for the listener.
     void nudge(CDrawContext* context, float delta);
+
+private:
+    bool dragging_ = false;
+    float dragStart_ = 0.0f;
+    CPoint dragAnchor_{};
 };
 
 class CAnimKnob : public CKnob {

@@ -62,11 +62,16 @@ void CKickButton::draw(CDrawContext* context) {
 void CKickButton::mouse(CDrawContext* context, CPoint, long buttons) {
     if (!(buttons & kLButton)) return;
     beginEdit();
+    held_ = true;
     value_ = max_;
     notifyListener(context);
-    while (getMouseButtons() & kLButton) doIdleStuff();
+}
+
+void CKickButton::onMouseUp(CPoint, long) {
+    if (!held_) return;
+    held_ = false;
     value_ = min_;
-    notifyListener(context);
+    notifyListener(nullptr);
     endEdit();
 }
 

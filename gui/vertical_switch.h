@@ -30,10 +30,13 @@ public:
     CKickButton(const CRect& size, CControlListener* listener, long tag, int heightOfOneImage, CBitmap* strip,
                 CPoint offset = {});
     void draw(CDrawContext* context) override;
+    // Pressed while the left button is held.
     void mouse(CDrawContext* context, CPoint where, long buttons) override;
+    void onMouseUp(CPoint where, long buttons) override;
 
 protected:
     int heightOfOneImage_;
+    bool held_ = false;
     CPoint offset_;
 };
 

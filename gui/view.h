@@ -20,6 +20,9 @@ public:
 
     // `where` is in the parent's coordinates, as the view's size.
     virtual void draw(CDrawContext* context);
+    // A press starts a drag that belongs to the view under the point: until the last mouse button is
+    // let go the frame sends it onMouseMoved for every move of the pointer and every change of the
+    // buttons or modifier keys held (`buttons` as held now), then onMouseUp with what is held after.
     virtual void mouse(CDrawContext* context, CPoint where, long buttons);
     virtual void onMouseUp(CPoint where, long buttons);
     virtual void onMouseMoved(CPoint where, long buttons);

@@ -30,7 +30,9 @@ enum ButtonBits : long {
 class WindowClient {
 public:
     virtual ~WindowClient() = default;
+    // `buttons`: held with the press, the newly pressed button included.
     virtual void windowMouseDown(CPoint where, long buttons) = 0;
+    // `buttons`: still held after the release (the released button cleared).
     virtual void windowMouseUp(CPoint where, long buttons) = 0;
     virtual void windowMouseMoved(CPoint where, long buttons) = 0;
     virtual bool windowWheel(CPoint where, float distance, long buttons) = 0;

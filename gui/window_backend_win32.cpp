@@ -189,7 +189,7 @@ private:
 
     void mouseUp(long released, WPARAM wParam, LPARAM lParam) {
         if (!(wParam & (MK_LBUTTON | MK_MBUTTON | MK_RBUTTON))) ReleaseCapture();
-        client_.windowMouseUp(pointFromLParam(lParam), buttonsFromWParam(wParam) | released);
+        client_.windowMouseUp(pointFromLParam(lParam), buttonsFromWParam(wParam) & ~released);  // held after
     }
 
     bool key(unsigned virtualKey, bool down) {

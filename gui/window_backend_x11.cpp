@@ -263,7 +263,7 @@ private:
             case ButtonRelease: {
                 const XButtonEvent& e = event.xbutton;
                 if (buttonBit(e.button))
-                    client_.windowMouseUp({e.x, e.y}, buttonsFromState(e.state) | buttonBit(e.button));
+                    client_.windowMouseUp({e.x, e.y}, buttonsFromState(e.state) & ~buttonBit(e.button));  // held after
                 break;
             }
             case MotionNotify: {

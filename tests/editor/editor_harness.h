@@ -21,6 +21,7 @@ public:
         VSTGUI::setWindowBackendFactory([this](const VSTGUI::WindowParent&, int, int, VSTGUI::WindowClient& client) {
             auto backend = std::make_unique<VSTGUI::HeadlessWindowBackend>(client);
             last = backend.get();
+            this->client = &client;
             return std::unique_ptr<VSTGUI::WindowBackend>(std::move(backend));
         });
     }
@@ -29,6 +30,7 @@ public:
     HeadlessWindows& operator=(const HeadlessWindows&) = delete;
 
     VSTGUI::HeadlessWindowBackend* last = nullptr;
+    VSTGUI::WindowClient* client = nullptr;  // the last frame, as its window sees it
 };
 
 class EditorTest : public ::testing::Test {
@@ -64,6 +66,19 @@ protected:
     template <typename T>
     T* controlAs(int tag) const {
         return dynamic_cast<T*>(control(tag));
+    }
+    // The middle of the first control under `tag`, in frame pixels.
+    VSTGUI::CPoint centreOf(int tag) const {
+        const VSTGUI::CRect r = control(tag)->frameRect();
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    // Mouse input as the window delivers it: a press, moves with what is held, the release.
+    void press(VSTGUI::CPoint p, long buttons) { windows.client->windowMouseDown(p, buttons); }
+    void move(VSTGUI::CPoint p, long buttons) { windows.client->windowMouseMoved(p, buttons); }
+    void release(VSTGUI::CPoint p, long heldAfter = 0) { windows.client->windowMouseUp(p, heldAfter); }
+    void click(int tag, long buttons) {
+        press(centreOf(tag), buttons);
+        release(centreOf(tag));
     }
 
     TestDirectory directory;

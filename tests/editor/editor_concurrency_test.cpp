@@ -43,3 +43,32 @@ TEST_F(EditorConcurrency, AutomationAndAudioWhileTheEditorIdles) {
         EXPECT_FLOAT_EQ(knob->getValue(), handle->effect->getParameter(index)) << index;
     }
 }
+
+TEST_F(EditorConcurrency, HostAutomationLandsWhileTheUserDragsAnotherKnob) {
+    for (int option : {param::kOptSnapFreq, param::kOptSnapRes, param::kOptSnapGain})
+        handle->effect->setParameter(option, 0.0f);
+    handle->effect->setParameter(param::kB2Gain, 0.0f);
+    ASSERT_TRUE(open());
+    const VSTGUI::CPoint at = centreOf(param::kB2Gain);
+    std::atomic<bool> stop{false};
+    std::thread automation([&] {
+        int pass = 0;
+        while (!stop.load())
+            handle->aeffect->setParameter(handle->aeffect, param::kB4Freq, static_cast<float>(pass++ % 10) / 10.0f);
+        handle->aeffect->setParameter(handle->aeffect, param::kB4Freq, 0.25f);
+    });
+    press(at, VSTGUI::kLButton);
+    for (int step = 1; step <= 100; ++step) {
+        move({at.x, at.y - step}, VSTGUI::kLButton);
+        idle();
+    }
+    release({at.x, at.y - 100});
+    stop = true;
+    automation.join();
+    idle();
+    // Both land: the drag's value and the host's, each shown by its knob.
+    EXPECT_NEAR(handle->effect->getParameter(param::kB2Gain), 0.5f, 1e-5f);
+    EXPECT_FLOAT_EQ(handle->effect->getParameter(param::kB4Freq), 0.25f);
+    EXPECT_FLOAT_EQ(controlAs<CBoutonRotatif>(param::kB4Freq)->getValue(), 0.25f);
+    EXPECT_NEAR(controlAs<CBoutonRotatif>(param::kB2Gain)->getValue(), 0.5f, 1e-5f);
+}

@@ -11,6 +11,8 @@ constexpr const wchar_t* kEditFont = L"Arial";
 constexpr int kFontMargin = 2;  // pixels the font stays below the field's height
 constexpr const wchar_t* kOwnerProperty = L"TovinTextEdit";
 constexpr WPARAM kEscapeCharacter = 0x1b;
+// Longest text a field takes; the toolkit bounds it again.
+constexpr WPARAM kMaxCharacters = 255;
 
 std::wstring wide(const std::string& text) {
     const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -38,6 +40,7 @@ bool TextEdit::begin(HWND parent, const CRect& area, const std::string& text, Do
     font_ = CreateFontW(-fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kEditFont);
     if (font_) SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(edit_, EM_LIMITTEXT, kMaxCharacters, 0);
     done_ = std::move(done);
     SetPropW(edit_, kOwnerProperty, this);
     previousProc_ = reinterpret_cast<WNDPROC>(

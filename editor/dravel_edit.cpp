@@ -60,6 +60,7 @@ bool DravelEdit::open(void* window) {
 
     buildPanels();
     optionsMenu_ = gui_->createChoix(4, 513, 3, editor_tag::kOptionsMenu, this);
+    fillOptionsMenu();
     buildBandArea();
     buildRows();
     applyDisplayOptions();
@@ -87,6 +88,11 @@ void DravelEdit::close() {
     gui_ = nullptr;
     effectInterface_ = nullptr;
     bankMenu_ = presetMenu_ = optionsMenu_ = nullptr;
+    optionSubmenus_ = {};
+    presetMenuMeanings_.clear();
+    bankMenuMeanings_.clear();
+    bankSubmenuNumbers_.clear();
+    dialog_ = Pending{};
     if (frame != nullptr) {
         // Attached panels die with the frame; the others are the editor's to release.
         frame->forget();
@@ -105,11 +111,15 @@ void DravelEdit::idle() {
     if (frame_ == nullptr || !open_.load(std::memory_order_acquire)) return;
     applyPendingUpdates();
     // The menus' entries are rebuilt here when the effect asked for it.
-    rebuildBankMenu_.store(false, std::memory_order_relaxed);
-    rebuildPresetMenu_.store(false, std::memory_order_relaxed);
+    const bool bankMenu = rebuildBankMenu_.exchange(false, std::memory_order_relaxed);
+    const bool presetMenu = rebuildPresetMenu_.exchange(false, std::memory_order_relaxed);
+    if (bankMenu) rebuildBankMenu();
+    if (presetMenu) rebuildPresetMenu();
+    if (bankMenu || presetMenu) refreshMenuChecks();
     const int64_t now = platform::clockMilliseconds();
     if (now - lastTimedRefresh_ > kTimedRefreshMs || now < lastTimedRefresh_) {
-        effectInterface_->periodicTask();
+        // Another instance changed the preset files: the menus list them anew.
+        if (effectInterface_->periodicTask()) afterStoreAction();
         lastTimedRefresh_ = now;
         if (frame_ == nullptr) return;
     }
@@ -174,7 +184,7 @@ CViewContainer* DravelEdit::buildPanel(const PanelTable& table, PanelId id) {
     auto* view = new CViewContainer(CRect::fromSize(table.x, table.y, background->getWidth(), background->getHeight()),
                                     frame_, background);
     for (const auto& p : table.controls) createControl(p, view);
-    panels_[index(id)] = PanelState{view, false, {}};
+    panels_[index(id)] = PanelState{view, false};
     return view;
 }
 

@@ -10,7 +10,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "editor/aeff_gui_editor.h"
 #include "editor/pending_updates.h"
@@ -23,6 +25,7 @@ class CDravelInterface;
 class CDravelInterfaceGUI;
 namespace VSTGUI {
 class CBitmap;
+class COptionMenu;
 class CViewContainer;
 }  // namespace VSTGUI
 
@@ -85,7 +88,21 @@ private:
     struct PanelState {
         VSTGUI::CViewContainer* view = nullptr;
         bool shown = false;
-        std::array<bool, 2> pendingAction{};
+    };
+    // What the open dialog will do when confirmed: one at a time, with what it acts on recorded when
+    // it opened.
+    enum class PendingAction { None, NewPreset, NewBank, DeletePreset, DeleteBank, BankName, PresetName };
+    struct Pending {
+        PendingAction action = PendingAction::None;
+        int presetNumber = -1;
+        std::string bankName;
+    };
+    // What a preset or bank menu entry stood for when the menu was built.
+    enum class MenuCommand { Preset, OpenInformation, NewPreset, DeletePreset, NewBank, DeleteBank, ExportBank,
+                             ImportBank, None };
+    struct MenuMeaning {
+        MenuCommand command = MenuCommand::None;
+        int presetNumber = -1;
     };
     static std::size_t index(PanelId id) { return static_cast<std::size_t>(id); }
 
@@ -114,8 +131,28 @@ private:
     void applyVisible(int tag, bool visible);
     void applyChannelMode(int mode);
     void applyRedrawAll();
-    void refreshMenuChecks() {}
     void refreshSidePanelVariants();
+
+    // Menus (dravel_edit_menus.cpp).
+    void fillOptionsMenu();
+    void rebuildPresetMenu();
+    void rebuildBankMenu();
+    void refreshMenuChecks();
+    void refreshEntryChecks(VSTGUI::COptionMenu& submenu, int tag);
+    bool onMenuChosen(int tag, int index);
+    void runOptionsEntry(int tag, int index);
+    void runMenuMeaning(const MenuMeaning& meaning);
+    void resetBands(bool active);
+    void showChannelSettings(bool midSide);
+    void afterStoreAction();
+
+    // Dialogs, name fields and bank files (dravel_edit_dialogs.cpp).
+    void closeDialogs();
+    void openDialog(PanelId id, Pending pending);
+    void onNameTyped(int tag, const std::string& text);
+    bool onDialogButton(int tag);
+    void keepChannel(bool first);
+    void runBankFileDialog(int mode);
 
     CFonctionsDravel* functions_;
     VSTGUI::CBitmap* background_ = nullptr;
@@ -134,4 +171,11 @@ private:
     bool leftRightMode_ = false;
     bool midSideMode_ = false;
     PendingUpdates pending_;
+    Pending dialog_;
+    std::string typedName_;  // the name typed into a store field, for the dialog it opened
+    std::vector<MenuMeaning> presetMenuMeanings_;
+    std::vector<MenuMeaning> bankMenuMeanings_;
+    std::vector<std::vector<int>> bankSubmenuNumbers_;  // preset numbers of each bank submenu
+    std::string bankMenuBankName_;  // the bank that "Delete Bank" named when the menu was built
+    std::array<VSTGUI::COptionMenu*, 5> optionSubmenus_{};  // Display, Misc, Snap, L/R, M/S by tag − 83
 };

@@ -9,6 +9,7 @@
 #include "editor/skin_ids.h"
 #include "effect/parameter_tables.h"
 #include "gui/bitmap.h"
+#include "gui/param_display.h"
 
 using namespace VSTGUI;
 
@@ -85,7 +86,11 @@ void DravelEdit::applyVariant(int tag, int index) {
 }
 
 void DravelEdit::applyRedrawAll() {
-    if (frame_ != nullptr) frame_->setDirty(true);
+    if (frame_ == nullptr) return;
+    frame_->setDirty(true);
+    // A preset or chunk came in: the menus' current entries and the store may have changed.
+    rebuildPresetMenu_.store(true, std::memory_order_relaxed);
+    rebuildBankMenu_.store(true, std::memory_order_relaxed);
 }
 
 void DravelEdit::applyVisible(int tag, bool visible) {
@@ -122,7 +127,6 @@ void DravelEdit::showPanel(PanelId id, bool visible) {
     if (visible && !p.shown) frame_->addView(p.view);  // the frame takes the panel's reference
     if (!visible && p.shown) frame_->removeView(p.view, false);
     p.shown = visible;
-    if (!visible) p.pendingAction = {};
     frame_->setDirty(true);
 }
 
@@ -158,29 +162,38 @@ void DravelEdit::valueChanged(CDrawContext*, CControl* control) {
     const int tag = static_cast<int>(control->getTag());
     const float value = control->getValue();
     if (control->isTextEntry()) {
-        // Value fields take the typed physical value, band names a name; the store's fields are the
-        // menus' business. A refused name shows the stored one again at the field's next redraw.
-        const char* text = static_cast<CTextEdit*>(control)->getText().c_str();
+        // Value fields take the typed physical value; name fields a name under the name rules. A refused
+        // text shows the stored one again at the field's next redraw.
+        const std::string text = static_cast<CTextEdit*>(control)->getText();
         if (tag >= 0 && tag <= param::kLastContinuous)
-            effectInterface_->setFromTypedText(tag, text);
-        else if (tag >= param::kFirstBandName && tag <= param::kLastBandName)
-            effectInterface_->setBandName(tag, text);
+            effectInterface_->setFromTypedText(tag, text.c_str());
+        else
+            onNameTyped(tag, text);
         control->invalid();
         return;
     }
+    if (dynamic_cast<COptionMenu*>(control) != nullptr) {
+        onMenuChosen(tag, static_cast<int>(value));
+        return;
+    }
     switch (tag) {
-        case editor_tag::kHelp: showPanel(PanelId::Help, value >= kOn); return;
-        case editor_tag::kClosePanel:
-            if (value < kOn) {
-                showPanel(PanelId::Info, false);
-                showPanel(PanelId::About, false);
-            }
+        case editor_tag::kHelp:
+            if (value >= kOn) closeDialogs();
+            showPanel(PanelId::Help, value >= kOn);
             return;
-        case editor_tag::kBankMenu:
-        case editor_tag::kPresetMenu:
-        case editor_tag::kOptionsMenu:
         case editor_tag::kClipLamp: return;
         default: break;
+    }
+    if (tag >= editor_tag::kClosePanel && tag <= editor_tag::kDialogConfirmDelete) {
+        // Push buttons act when they are let go.
+        if (value >= kOn) return;
+        if (tag == editor_tag::kClosePanel) {
+            showPanel(PanelId::Info, false);
+            showPanel(PanelId::About, false);
+            return;
+        }
+        onDialogButton(tag);
+        return;
     }
     // The menus' and dialogs' own tags lie between the parameter indexes; they are not parameters.
     const bool editorOnly = tag == editor_tag::kOptionsMenu ||

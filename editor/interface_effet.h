@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class CFonctionsDravel;
 class CInterfaceComposantGraphique;
@@ -37,6 +38,38 @@ public:
     virtual bool beginEdit(int index) = 0;
     virtual bool endEdit(int index) = 0;
 
+    // The preset store and the options file.
+    virtual bool factoryBankInUse() = 0;
+    virtual bool currentBankReadOnly() = 0;
+    virtual int currentBankIndex() = 0;
+    virtual int currentPresetIndex() = 0;
+    virtual int bankCount() = 0;
+    virtual int presetCount(int bank) = 0;
+    virtual std::string bankLabel(int bank) = 0;
+    virtual std::string presetName(int bank, int preset) = 0;
+    virtual int presetNumber(int bank, int preset) = 0;
+    virtual std::string currentBankName() = 0;
+    virtual bool newPreset(bool initSettings) = 0;
+    virtual bool newBank(bool initSettings) = 0;
+    virtual bool loadPresetNumber(int number) = 0;
+    virtual bool deletePresetNumber(int number) = 0;
+    virtual bool deleteBankNamed(const char* name) = 0;
+    virtual void sortBanks(int criterion) = 0;
+    virtual void toggleFactoryBank() = 0;
+    virtual bool bankExists(const char* name) = 0;
+    virtual bool duplicateBank(const char* name) = 0;
+    virtual bool renameBank(const char* name) = 0;
+    virtual bool movePresetToBank(const char* name) = 0;
+    virtual bool renamePreset(const char* name) = 0;
+    virtual bool setAuthorName(const char* name) = 0;
+    virtual bool setProjectName(const char* name) = 0;
+    virtual int importBank(const char* path) = 0;
+    virtual bool exportBank(const char* path) = 0;
+    virtual bool saveOptions() = 0;
+    virtual bool readOptions() = 0;
+    virtual void setMidSideCoding(bool on) = 0;
+    virtual int outputChannels() = 0;
+
 protected:
     CInterfaceComposantGraphique* gui_ = nullptr;
 };
@@ -68,6 +101,36 @@ public:
     void classBandsByFrequency() override;
     bool beginEdit(int index) override;
     bool endEdit(int index) override;
+    bool factoryBankInUse() override;
+    bool currentBankReadOnly() override;
+    int currentBankIndex() override;
+    int currentPresetIndex() override;
+    int bankCount() override;
+    int presetCount(int bank) override;
+    std::string bankLabel(int bank) override;
+    std::string presetName(int bank, int preset) override;
+    int presetNumber(int bank, int preset) override;
+    std::string currentBankName() override;
+    bool newPreset(bool initSettings) override;
+    bool newBank(bool initSettings) override;
+    bool loadPresetNumber(int number) override;
+    bool deletePresetNumber(int number) override;
+    bool deleteBankNamed(const char* name) override;
+    void sortBanks(int criterion) override;
+    void toggleFactoryBank() override;
+    bool bankExists(const char* name) override;
+    bool duplicateBank(const char* name) override;
+    bool renameBank(const char* name) override;
+    bool movePresetToBank(const char* name) override;
+    bool renamePreset(const char* name) override;
+    bool setAuthorName(const char* name) override;
+    bool setProjectName(const char* name) override;
+    int importBank(const char* path) override;
+    bool exportBank(const char* path) override;
+    bool saveOptions() override;
+    bool readOptions() override;
+    void setMidSideCoding(bool on) override;
+    int outputChannels() override;
 
 private:
     CFonctionsDravel& effect_;

@@ -73,6 +73,36 @@ public:
     void reloadPresetStore() override;
     bool periodicTask() override { return runPeriodicTask(); }
     void setEditorListener(EffectListener* listener) override { setListener(listener); }
+    bool factoryBankInUse() override;
+    bool currentBankReadOnly() override;
+    int currentBankIndex() override;
+    int currentPresetIndex() override;
+    int bankCount() override;
+    int presetCount(int bank) override;
+    std::string bankLabel(int bank) override;
+    std::string presetName(int bank, int preset) override;
+    int presetNumber(int bank, int preset) override;
+    std::string currentBankName() override;
+    bool newPreset(bool initSettings) override;
+    bool newBank(bool initSettings) override;
+    bool loadPresetNumber(int number) override;
+    bool deletePresetNumber(int number) override;
+    bool deleteBankNamed(const char* name) override;
+    void sortBanks(int criterion) override;
+    void toggleFactoryBank() override;
+    bool bankExists(const char* name) override;
+    bool duplicateBank(const char* name) override;
+    bool renameBank(const char* name) override;
+    bool movePresetToBank(const char* name) override;
+    bool renamePreset(const char* name) override;
+    bool setAuthorName(const char* name) override;
+    bool setProjectName(const char* name) override;
+    int importBank(const char* path) override;
+    bool exportBank(const char* path) override;
+    bool saveOptions() override;
+    bool readOptions() override;
+    void setMidSideCoding(bool on) override;
+    int outputChannels() override { return outputsInUse(); }
 
     // Programs and chunks.
     void setProgram(VstInt32 program) override;
@@ -166,6 +196,8 @@ private:
     void beginAltBoost(int band);
     bool finishAltBoost();
     float gainDropVolume() const;
+    // The current position of the preset `number` in the banks; false when it is not listed.
+    bool findPreset(int number, int& bank, int& preset) const;
     void formatDisplay(int index, char* text, int size);
 
     AEffEditor* editor_ = nullptr;  // the editor when no host record holds it (tests without a host)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class EffectListener;
 
@@ -61,6 +62,51 @@ public:
     virtual bool periodicTask() = 0;
     // The editor registers to hear of every change (null: no longer).
     virtual void setEditorListener(EffectListener* listener) = 0;
+
+    // The preset store, for the editor's menus and dialogs. User-interface thread. Banks are the store's
+    // groups under the current sort criterion; a preset is named by its number, which stays the same
+    // while other presets come and go.
+    virtual bool factoryBankInUse() = 0;
+    // True when the current bank cannot be renamed, deleted or exported (no current bank, a sort
+    // criterion other than the bank name, or factory presets only).
+    virtual bool currentBankReadOnly() = 0;
+    virtual int currentBankIndex() = 0;    // negative: none
+    virtual int currentPresetIndex() = 0;  // within the current bank; negative: none
+    virtual int bankCount() = 0;           // 0 when there are no presets
+    virtual int presetCount(int bank) = 0;
+    // The bank's label for the sort criterion, and the name and number of its preset `preset`
+    // ("-" and -1 when there is none).
+    virtual std::string bankLabel(int bank) = 0;
+    virtual std::string presetName(int bank, int preset) = 0;
+    virtual int presetNumber(int bank, int preset) = 0;
+    virtual std::string currentBankName() = 0;
+    // New preset or bank from the initial settings (true) or the current ones.
+    virtual bool newPreset(bool initSettings) = 0;
+    virtual bool newBank(bool initSettings) = 0;
+    // Loads, deletes: only the preset of that number, or the bank of that name, as they are now; false
+    // (nothing done) when it no longer exists or may not be deleted.
+    virtual bool loadPresetNumber(int number) = 0;
+    virtual bool deletePresetNumber(int number) = 0;
+    virtual bool deleteBankNamed(const char* name) = 0;
+    virtual void sortBanks(int criterion) = 0;
+    virtual void toggleFactoryBank() = 0;
+    virtual bool bankExists(const char* name) = 0;
+    virtual bool duplicateBank(const char* name) = 0;
+    virtual bool renameBank(const char* name) = 0;
+    virtual bool movePresetToBank(const char* name) = 0;
+    virtual bool renamePreset(const char* name) = 0;
+    virtual bool setAuthorName(const char* name) = 0;
+    virtual bool setProjectName(const char* name) = 0;
+    // Bank files: the number of presets imported (negative: not an export file), export success.
+    virtual int importBank(const char* path) = 0;
+    virtual bool exportBank(const char* path) = 0;
+    // The options file of the installation directory.
+    virtual bool saveOptions() = 0;
+    virtual bool readOptions() = 0;
+    // Output channels in use (1 or 2): the channel settings need two.
+    virtual int outputChannels() = 0;
+    // Mid/side coding of the channels on or off (the M/S settings).
+    virtual void setMidSideCoding(bool on) = 0;
 };
 
 // What the effect tells its editor. The editor registers itself; calls arrive on the thread that made

@@ -1,3 +1,5 @@
+#include <string_view>
+
 #include "gui/bitmap.h"
 #include "gui/draw_context.h"
 #include "gui/frame.h"
@@ -7,6 +9,7 @@ namespace VSTGUI {
 namespace {
 // Back-end commands carry the menu's ordinal above the entry index.
 constexpr int kCommandsPerMenu = 1 << 12;
+constexpr std::string_view kGreyMarker = "-G";
 }  // namespace
 
 COptionMenu::COptionMenu(const CRect& size, CControlListener* listener, long tag, CBitmap* background,
@@ -55,6 +58,12 @@ const COptionMenu::Entry* COptionMenu::getEntry(int index) const {
     return index >= 0 && index < getNbEntries() ? &entries_[static_cast<std::size_t>(index)] : nullptr;
 }
 
+bool COptionMenu::setEntryTitle(int index, const std::string& title) {
+    if (index < 0 || index >= getNbEntries()) return false;
+    entries_[static_cast<std::size_t>(index)].title = title;
+    return true;
+}
+
 bool COptionMenu::checkEntry(int index, bool checked) {
     if (index < 0 || index >= getNbEntries()) return false;
     entries_[static_cast<std::size_t>(index)].checked = checked;
@@ -91,9 +100,10 @@ void COptionMenu::toItems(std::vector<MenuItem>& items, std::vector<COptionMenu*
     for (int i = 0; i < getNbEntries(); ++i) {
         const Entry& e = entries_[static_cast<std::size_t>(i)];
         MenuItem item;
-        item.title = e.title;
+        const bool grey = e.title.size() > kGreyMarker.size() && e.title.starts_with(kGreyMarker);
+        item.title = grey ? e.title.substr(kGreyMarker.size()) : e.title;
         item.checked = e.checked;
-        item.enabled = e.enabled;
+        item.enabled = e.enabled && !grey;
         item.command = base + i;
         if (e.submenu != nullptr) e.submenu->toItems(item.submenu, menus);
         items.push_back(std::move(item));

@@ -79,11 +79,13 @@ public:
                 CBitmap* backgroundPressed = nullptr, long style = 0);
     ~COptionMenu() override;
 
+    // A title "-" is a separator; a title starting with "-G" is shown greyed (the rest is its text).
     bool addEntry(const std::string& title, int index = -1);
     bool addEntry(COptionMenu* submenu, const std::string& title);
     bool removeAllEntry();
     int getNbEntries() const { return static_cast<int>(entries_.size()); }
     const Entry* getEntry(int index) const;
+    bool setEntryTitle(int index, const std::string& title);
     bool checkEntry(int index, bool checked);
     bool checkEntryAlone(int index);
     bool setCurrent(int index);

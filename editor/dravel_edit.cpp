@@ -79,6 +79,11 @@ bool DravelEdit::open(void* window) {
 }
 
 void DravelEdit::close() {
+    // A drag cut short by the close lets go of what it holds (the frequency-finding boost).
+    if (effectInterface_ != nullptr && open_.load(std::memory_order_acquire)) {
+        effectInterface_->reportMouseButtons(0, -1);
+        effectInterface_->periodicTask();
+    }
     // Controls may still call the listener while they are torn down: nothing is reachable from here on.
     open_.store(false, std::memory_order_release);
     CFrame* frame = frame_;

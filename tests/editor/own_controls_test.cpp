@@ -279,6 +279,14 @@ TEST_F(OwnControlsTest, AltDragOnABellsFrequencyBoostsItAndLowersTheOutputUntilL
     // +15 dB less 6 dB of drop against the band's own cut: far more than twice as loud.
     EXPECT_GT(boosted, 2.0f * restored);
 
+    // Closing the editor in the middle of a boost ends it too.
+    press(at, kLButton | kAlt);
+    EXPECT_EQ(handle->effect->altBoostedBand(), kBandB3);
+    close();
+    EXPECT_EQ(handle->effect->altBoostedBand(), -1);
+    EXPECT_FLOAT_EQ(handle->effect->getParameter(param::kGenVol), volume);
+    ASSERT_TRUE(open());
+
     // Alt on a gain knob, or on a band without gain, is a plain drag.
     press(centreOf(param::kB3Gain), kLButton | kAlt);
     EXPECT_EQ(handle->effect->altBoostedBand(), -1);

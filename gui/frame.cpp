@@ -58,8 +58,6 @@ void CFrame::drawRect(const CRect& area) {
 
 void CFrame::renderAll() { redraw(CRect(0, 0, picture_.image().width, picture_.image().height)); }
 
-void CFrame::mouseDownAt(CPoint where, long buttons) { windowMouseDown(where, buttons); }
-
 bool CFrame::onWheelAt(CPoint where, float distance, long buttons) { return windowWheel(where, distance, buttons); }
 
 bool CFrame::onKeyDown(int character, int virtualKey, long modifiers) {

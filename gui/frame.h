@@ -50,8 +50,7 @@ public:
     void renderAll();
     const PixelImage& pixels() const { return picture_.image(); }
 
-    // Input, also for an embedding host window.
-    void mouseDownAt(CPoint where, long buttons);
+    // Input from an embedding host window.
     // A press from an embedding host window that sends no further mouse events: the drag it starts is
     // followed by polling the pointer and the buttons until they are let go.
     void mouseDownAndTrack(CPoint where, long buttons);

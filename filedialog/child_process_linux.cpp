@@ -135,11 +135,15 @@ ChildResult runProgram(const std::string& program, const std::vector<std::string
     do {
         waited = waitpid(child, &status, 0);
     } while (waited < 0 && errno == EINTR);
-    if (waited != child) {
-        return result;  // reaped by someone else (a host's SIGCHLD handler): no status to trust
+    if (waited == child) {
+        result.ran = true;
+        result.statusKnown = true;
+        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    } else if (errno == ECHILD) {
+        // Reaped by the system (SIGCHLD ignored) or by a host's handler: ended, status lost. waitpid
+        // returns only once the child is gone, and the pipe was closed by then in any case.
+        result.ran = true;
     }
-    result.ran = true;
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 

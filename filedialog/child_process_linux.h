@@ -10,8 +10,10 @@
 namespace morvashel {
 
 struct ChildResult {
-    bool ran = false;        // the program started and was waited for
-    int exitStatus = -1;     // its exit status; -1 when it was killed by a signal
+    bool ran = false;            // the program started and has ended
+    bool statusKnown = false;    // its exit status could be collected (a host that ignores SIGCHLD
+                                 // has its children reaped by the system, status and all)
+    int exitStatus = -1;         // that status; -1 when it was killed by a signal
     std::string output;      // its standard output, at most the limit given
     bool overLimit = false;  // it printed more than that (the rest was read and dropped)
 };

@@ -140,14 +140,17 @@ MORVASHEL_EXPORT int DialogueFichier(char* path, int mode, const char* extension
                                                                         : kdialogArguments(mode, filters, proposal);
         // Room for the longest path the buffer holds and the line end after it.
         ChildResult child = runProgram(program, arguments, static_cast<std::size_t>(kPathBufferSize));
-        if (!child.ran || child.exitStatus != 0 || child.overLimit) {
+        if (!child.ran || child.overLimit || (child.statusKnown && child.exitStatus != 0)) {
             return kNotConfirmed;  // cancelled, failed, or an answer the buffer cannot hold
         }
         std::string answer = std::move(child.output);
-        if (!answer.empty() && answer.back() == '\n') {
+        const bool wholeLine = !answer.empty() && answer.back() == '\n';
+        if (wholeLine) {
             answer.pop_back();
         }
-        if (answer.empty()) {
+        // Without its status (a host that ignores SIGCHLD) only a whole printed line counts: the tools
+        // print the chosen path and a line end on confirmation, nothing when cancelled.
+        if (answer.empty() || (!child.statusKnown && !wholeLine)) {
             return kNotConfirmed;
         }
         if (mode == kExport) {

@@ -5,10 +5,12 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -401,6 +403,34 @@ TEST_F(FileDialogLinux, TheToolInheritsNoHostDescriptorAndIsWaitedFor) {
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(FileDialogLinux, AHostThatIgnoresChildSignalsStillGetsTheAnswer) {
+    // The system then reaps the tool itself and its exit status is lost: the printed line decides.
+    struct sigaction ignore {};
+    struct sigaction before {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ASSERT_EQ(sigaction(SIGCHLD, &ignore, &before), 0);
+    installTool("zenity");
+    propose("/keep/me.tovin");
+
+    answer((files_ / "x.tovin").string() + "\n");
+    const int chosen = run(morvashel::kExport);
+    const std::string afterChoice = buffer_;
+    propose("/keep/me.tovin");
+    answer("");
+    exitWith(1);
+    const int cancelled = run(morvashel::kExport);
+    answer((files_ / "partial").string());  // no line end: not what a confirming tool prints
+    const int partial = run(morvashel::kExport);
+    sigaction(SIGCHLD, &before, nullptr);
+
+    EXPECT_EQ(chosen, morvashel::kConfirmed);
+    EXPECT_EQ(afterChoice, (files_ / "x.tovin").string());
+    EXPECT_EQ(cancelled, morvashel::kNotConfirmed);
+    EXPECT_EQ(partial, morvashel::kNotConfirmed);
+    EXPECT_STREQ(buffer_, "/keep/me.tovin");
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ set(TOVIN_CONFIG_FILE "${_tovin_config_default}" CACHE FILEPATH
     "The file whose first line names the installation directory; empty to skip")
 
 install(TARGETS Tovin LIBRARY DESTINATION "${TOVIN_VST_DIRECTORY}" COMPONENT plugin)
+# The editor's file dialog for bank export and import, found beside the plug-in.
+install(TARGETS Morvashel LIBRARY DESTINATION "${TOVIN_VST_DIRECTORY}" COMPONENT plugin)
 
 file(GLOB _tovin_factory_presets "${CMAKE_SOURCE_DIR}/presets/factory/preset*.inf"
      "${CMAKE_SOURCE_DIR}/presets/factory/preset*.prt")

@@ -13,7 +13,6 @@
 using namespace VSTGUI;
 
 namespace {
-constexpr float kOn = 0.5f;
 constexpr DravelEdit::PanelId kDialogs[] = {
     DravelEdit::PanelId::DiscardLR, DravelEdit::PanelId::DiscardMS,   DravelEdit::PanelId::CreateNew,
     DravelEdit::PanelId::BankExists, DravelEdit::PanelId::Bank,       DravelEdit::PanelId::Preset,

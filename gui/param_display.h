@@ -64,6 +64,8 @@ protected:
     std::size_t maxLength_ = 255;
     bool editingText_ = false;
     bool systemEdit_ = false;
+    // The shown text starts selected, as in a system edit control: the first typed character replaces it.
+    bool allSelected_ = false;
 };
 
 class COptionMenu : public CParamDisplay {

@@ -5,6 +5,8 @@
 #include "gui/text_renderer.h"
 #include "vst/aeffectx.h"
 
+#include <utility>
+
 namespace VSTGUI {
 namespace {
 constexpr int kCaretWidth = 1;
@@ -31,6 +33,12 @@ void CTextEdit::draw(CDrawContext* context) {
     context->drawString(editBuffer_, CRect(box.left + shift, box.top, box.right + (shift < 0 ? -shift : 0), box.bottom),
                         font_, fontColour_, HoriTxtAlign::kLeftText);
     const int caretX = box.left + shift + width;
+    if (allSelected_ && width > 0) {
+        // Selected: the text inverted over a bar of its own width.
+        context->fillRect(CRect(box.left + shift, box.top + 1, caretX, box.bottom - 1), fontColour_);
+        context->drawString(editBuffer_, CRect(box.left + shift, box.top, box.right + (shift < 0 ? -shift : 0), box.bottom),
+                            font_, backColour_, HoriTxtAlign::kLeftText);
+    }
     context->fillRect(CRect(caretX, box.top + 1, caretX + kCaretWidth, box.bottom - 1), fontColour_);
     setDirty(false);
 }
@@ -44,6 +52,7 @@ void CTextEdit::takeFocus() {
     if (editingText_) return;
     editingText_ = true;
     editBuffer_ = text_;
+    allSelected_ = true;
     CFrame* frame = getFrame();
     systemEdit_ = frame != nullptr && frame->beginTextEdit(frameRect(), text_, [this](const std::string& text, bool commit) {
         finishEdit(text, commit);
@@ -69,6 +78,11 @@ bool CTextEdit::onKeyDown(int character, int virtualKey, long) {
         case VKEY_ENTER: finishEdit(editBuffer_, true); return true;
         case VKEY_ESCAPE: finishEdit(text_, false); return true;
         case VKEY_BACK:
+            if (std::exchange(allSelected_, false)) {
+                editBuffer_.clear();
+                setDirty(true);
+                return true;
+            }
             // Removes the last code point, not just its last byte.
             while (!editBuffer_.empty()) {
                 const unsigned char last = static_cast<unsigned char>(editBuffer_.back());
@@ -77,7 +91,19 @@ bool CTextEdit::onKeyDown(int character, int virtualKey, long) {
             }
             setDirty(true);
             return true;
+        case VKEY_LEFT:
+        case VKEY_RIGHT:
+        case VKEY_HOME:
+        case VKEY_END:
+            // The caret stays at the end; moving it only keeps the shown text for further typing.
+            allSelected_ = false;
+            setDirty(true);
+            return true;
         default: break;
+    }
+    if (character >= 32 && character < 127 && allSelected_) {
+        editBuffer_.clear();
+        allSelected_ = false;
     }
     if (character >= 32 && character < 127 && editBuffer_.size() < maxLength_) {
         editBuffer_.push_back(static_cast<char>(character));
@@ -91,6 +117,7 @@ void CTextEdit::finishEdit(const std::string& text, bool commit) {
     if (!editingText_) return;
     editingText_ = false;
     systemEdit_ = false;
+    allSelected_ = false;
     if (commit) text_ = text.size() > maxLength_ ? text.substr(0, maxLength_) : text;
     setDirty(true);
     if (CFrame* frame = getFrame(); frame != nullptr && frame->getFocusView() == this) frame->setFocusView(nullptr);

@@ -290,8 +290,12 @@ private:
                 break;
             }
             case FocusOut:
-                // Our own pop-up's grab moves the focus away only for a while.
-                if (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed) client_.windowFocusLost();
+                // Our own pop-up's grab moves the focus away only for a while. With the focus on the pointer's
+                // root (no window manager, or one that focuses under the pointer) our click's own focus
+                // request first takes away that pointer focus (detail NotifyPointer): no loss either.
+                if ((event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed) &&
+                    event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior)
+                    client_.windowFocusLost();
                 break;
             default:
                 break;

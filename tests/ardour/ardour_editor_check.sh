@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Opens Tovin's own editor in Ardour 7 on a private Xvfb and checks it from the screen's pixels: the
 # editor must be there, matching the picture tovin_snapshot draws of the same state, and dragging the
-# output volume knob must turn it.
+# output volume knob must turn it. Then Ardour saves the session (Ctrl+S in its main window): the saved
+# file must hold the dragged volume, as Ardour's control for the parameter and in the plug-in's own state
+# (Ardour reopening the file with that control taken out must find the dragged value).
 # Usage: tests/ardour/ardour_editor_check.sh PATH/TO/Tovin.so OUT_DIR
 # Needs Ardour 7 (ardour, ardour7-lua), Xvfb, xdotool, xwd, xwininfo and ImageMagick. tovin_snapshot is taken
 # from beside the module (tools/snapshot/tovin_snapshot), or from $TOVIN_SNAPSHOT.
@@ -94,6 +96,13 @@ session_file="$work/session/tovin.ardour"
 sed -i "s|^</Session>|  <Extra><UI><Window name=\"P-$route-$processor\" visible=\"1\" custom-ui=\"1\"/></UI></Extra>\n</Session>|" \
   "$session_file"
 grep -q "P-$route-$processor" "$session_file" || fail "could not mark the editor window visible in $session_file"
+# Ardour's control of a parameter of Tovin's, as the session file holds it.
+volume_index=20  # General Volume, the output volume knob
+saved_control() {  # FILE INDEX
+  sed -n "s|.*<Controllable name=\"[^\"]*\" id=\"[0-9]*\" flags=\"[^\"]*\" value=\"\([^\"]*\)\" parameter=\"$2\"/>.*|\1|p" "$1"
+}
+volume_before=$(saved_control "$session_file" "$volume_index")
+[ -n "$volume_before" ] || fail "the new session holds no control for parameter $volume_index (see $session_file)"
 
 # A free display: Xvfb writes its number to fd 3 once it accepts clients.
 timeout 120 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$out/xvfb.log" &
@@ -198,7 +207,54 @@ if grep -qi 'X Error\|BadAccess\|BadMatch\|BadWindow' "$out/ardour.log"; then
 fi
 kill -0 "$ardour_pid" 2>/dev/null || fail "Ardour exited (see $out/ardour.log)"
 
+# Ctrl+S in Ardour's main window ("*tovin - Ardour" while unsaved), then wait for the file to be rewritten.
+main=$(xdotool search --onlyvisible --name '^\*?tovin - Ardour$' | head -n 1) || true
+[ -n "$main" ] || fail "no main window 'tovin - Ardour' to save from"
+touch "$work/before-save"
+sleep 0.1  # the marker strictly older than any save
+xdotool windowfocus --sync "$main"
+xdotool key --clearmodifiers ctrl+s
+deadline=$(($(date +%s) + 10))
+until [ "$session_file" -nt "$work/before-save" ]; do
+  [ "$(date +%s)" -lt "$deadline" ] || fail "Ardour did not save the session within 10 s of Ctrl+S (see $out/ardour.log)"
+  sleep 0.2
+done
+cp "$session_file" "$out/saved.ardour"
+# 40 px up of the 200 that cover the knob's range.
+volume_saved=$(saved_control "$session_file" "$volume_index")
+awk -v b="$volume_before" -v s="$volume_saved" 'BEGIN { d = s - b - 0.2; exit !(s != "" && d < 0.01 && d > -0.01) }' ||
+  fail "the saved session holds '$volume_saved' for the volume (parameter $volume_index), not $volume_before + 0.2 as dragged (see $out/saved.ardour)"
+echo "ardour_editor_check: the saved session holds the dragged volume: $volume_before -> $volume_saved"
+
+# The plug-in's state alone: Ardour stopped (SIGTERM: no further save), its control for the volume taken
+# out of the file, and the session reopened.
+kill -TERM "$ardour_pid" 2>/dev/null || true
+wait "$ardour_pid" 2>/dev/null || true
+ardour_pid=
+sed -i "/<Controllable [^>]* parameter=\"$volume_index\"\/>/d" "$session_file"
+[ -z "$(saved_control "$session_file" "$volume_index")" ] || fail "could not take the volume's control out of $session_file"
+# The stopped GUI leaves its window state file empty, and ardour7-lua 7.3 reading an empty one dies at exit
+# (ld.so: "_dl_close_worker: Assertion ... failed"); it holds window state only.
+rm -f "$work/session/instant.xml"
+cat >"$work/read_volume.lua" <<LUA
+ARDOUR.config():set_hide_dummy_backend(false)
+assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no Dummy backend")
+local session = load_session(arg[1], arg[2])
+assert(session, "the session did not load")
+local plugin = session:route_by_name("T"):nth_plugin(0)
+assert(not plugin:isnil(), "no plug-in on the track")
+print("VOLUME " .. ARDOUR.LuaAPI.get_processor_param(plugin, $volume_index, true))
+close_session()
+LUA
+timeout 60 ardour7-lua "$work/read_volume.lua" "$work/session" tovin >"$out/reopen.log" 2>&1 ||
+  fail "ardour7-lua could not reopen the saved session (see $out/reopen.log)"
+volume_reopened=$(sed -n 's/^VOLUME \([0-9.eE+-]*\)$/\1/p' "$out/reopen.log")
+awk -v s="$volume_saved" -v r="$volume_reopened" 'BEGIN { d = r - s; exit !(r != "" && d < 1e-4 && d > -1e-4) }' ||
+  fail "reopened from the plug-in's saved state the volume is '$volume_reopened', not the dragged $volume_saved (see $out/reopen.log)"
+echo "ardour_editor_check: reopened from the plug-in's saved state alone, the volume is $volume_reopened"
+
 echo "ardour_editor_check: passed in $(elapsed) s (window after $opened s)"
 echo "  editor:    $shown"
 echo "  dragged:   $dragged"
 echo "  reference: $reference"
+echo "  saved:     $out/saved.ardour"

@@ -62,12 +62,12 @@ TEST_F(Realtime, NothingInProcessingDuringAutomationAndRedesigns) {
         Random r(6);
         for (int i = 0; !done.load(); ++i) {
             host->setParameter(r.below(21), r.unit());
-            if (i % 500 == 0) {
-                host->setChunk(chunks[(i / 500) % 2]);
+            if (i % 200 == 0) {
+                host->setChunk(chunks[(i / 200) % 2]);
                 ++chunkLoads;
             }
-            if (i % 1700 == 0) {
-                host->setSampleRate(i % 3400 == 0 ? 44100.0f : kRate);
+            if (i % 700 == 0) {
+                host->setSampleRate(i % 1400 == 0 ? 44100.0f : kRate);
                 ++rateChanges;
             }
             std::this_thread::yield();
@@ -77,25 +77,29 @@ TEST_F(Realtime, NothingInProcessingDuringAutomationAndRedesigns) {
     long automationAllocations = 0;
     realtime::resetCounts();
     Counts inProcessing;
-    for (size_t start = 0; start + kBlock <= input.frames(); start += kBlock) {
-        // Host automation on the audio thread, between the calls: every parameter, a redesign each.
-        const Counts before = realtime::counts();
-        {
-            CountingScope scope;
-            for (VstInt32 i = 0; i < kNumParams; ++i)
-                host->setParameter(i, i == kGenOn ? 1.0f : i >= kFirstSwitch ? static_cast<float>(random.below(2)) : random.unit());
+    // Passes over the input until the other thread has loaded chunks and changed the rate a few times.
+    int passes = 0;
+    for (; passes < 40 && (passes == 0 || chunkLoads.load() < 8 || rateChanges.load() < 4); ++passes) {
+        for (size_t start = 0; start + kBlock <= input.frames(); start += kBlock) {
+            // Host automation on the audio thread, between the calls: every parameter, a redesign each.
+            const Counts before = realtime::counts();
+            {
+                CountingScope scope;
+                for (VstInt32 i = 0; i < kNumParams; ++i)
+                    host->setParameter(i, i == kGenOn ? 1.0f : i >= kFirstSwitch ? static_cast<float>(random.below(2)) : random.unit());
+            }
+            const Counts afterAutomation = realtime::counts();
+            automationAllocations += afterAutomation.allocations - before.allocations;
+            {
+                CountingScope scope;
+                host->processStereo(input.left.data() + start, input.right.data() + start, out.left.data() + start,
+                                    out.right.data() + start, kBlock);
+            }
+            const Counts after = realtime::counts();
+            inProcessing.allocations += after.allocations - afterAutomation.allocations;
+            inProcessing.locks += after.locks - afterAutomation.locks;
+            inProcessing.files += after.files - afterAutomation.files;
         }
-        const Counts afterAutomation = realtime::counts();
-        automationAllocations += afterAutomation.allocations - before.allocations;
-        {
-            CountingScope scope;
-            host->processStereo(input.left.data() + start, input.right.data() + start, out.left.data() + start,
-                                out.right.data() + start, kBlock);
-        }
-        const Counts after = realtime::counts();
-        inProcessing.allocations += after.allocations - afterAutomation.allocations;
-        inProcessing.locks += after.locks - afterAutomation.locks;
-        inProcessing.files += after.files - afterAutomation.files;
     }
     done.store(true);
     interfaceThread.join();
@@ -104,8 +108,8 @@ TEST_F(Realtime, NothingInProcessingDuringAutomationAndRedesigns) {
     EXPECT_EQ(inProcessing.files, 0) << "files opened in processReplacing";
     EXPECT_EQ(automationAllocations, 0) << "allocations in setParameter on the audio thread";
     EXPECT_TRUE(allFinite(out));
-    figure(format("1500 blocks: %ld allocations, %ld locks, %ld files; %d rate changes, %d chunks meanwhile",
-                  inProcessing.allocations, inProcessing.locks, inProcessing.files, rateChanges.load(),
+    figure(format("%d blocks: %ld allocations, %ld locks, %ld files; %d rate changes, %d chunks meanwhile",
+                  passes * 1500, inProcessing.allocations, inProcessing.locks, inProcessing.files, rateChanges.load(),
                   chunkLoads.load()));
 }
 

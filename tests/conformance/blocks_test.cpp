@@ -1,5 +1,6 @@
 // Block sizes from 1 to 8192, fixed and changing on every call: the output is the one of blocks of
-// 512 within 1e-5 through transitions and 1e-7 once settled; a call with no frames changes nothing.
+// 512 within 1e-5 through transitions and 1e-7 once settled; a call with no (or a negative number of)
+// frames changes nothing.
 #include "probe.h"
 
 namespace conformance {
@@ -71,7 +72,7 @@ TEST_F(BlockSizes512, ChangingOnEveryCall) {
     figure(format("7 patterns: %.1e through transitions, %.1e settled", worst.transitions, worst.settled));
 }
 
-TEST(BlockSizes, EmptyCallChangesNothing) {
+TEST(BlockSizes, EmptyAndNegativeCallsChangeNothing) {
     const Stereo input = testSignal(4800, kRate);
     auto a = newInstance(kRate, 512);
     auto b = newInstance(kRate, 512);
@@ -80,11 +81,11 @@ TEST(BlockSizes, EmptyCallChangesNothing) {
     applySetting(*a, busySetting());
     applySetting(*b, busySetting());
     float sentinel[2] = {123.0f, 456.0f};
-    auto steps = std::make_shared<int>(0);
     const Stereo plain = render(*a, input, [] { return 100; });
     const Stereo withEmpty = render(*b, input, [] { return 100; }, [&](size_t) {
         b->processStereo(sentinel, sentinel + 1, sentinel, sentinel + 1, 0);
-        ++*steps;
+        b->processStereo(sentinel, sentinel + 1, sentinel, sentinel + 1, -1);
+        b->processStereo(sentinel, sentinel + 1, sentinel, sentinel + 1, -2147483647 - 1);
     });
     EXPECT_TRUE(bitIdentical(plain, withEmpty));
     EXPECT_EQ(sentinel[0], 123.0f);

@@ -7,15 +7,31 @@
 // TOVIN_CONFORMANCE_INSTALL_DIRECTORY the Linux effect's installation directory.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "probe.h"
 #include "realtime_hooks.h"
 
 namespace conformance {
 void installSummaryTable(const std::string& path);
 }
+
+namespace {
+
+// Whatever a check leaves in the installation directory goes at the end of the run.
+class InstallationDirectory : public ::testing::Environment {
+public:
+    void SetUp() override { guard_ = std::make_unique<conformance::StoreGuard>(); }
+    void TearDown() override { guard_.reset(); }
+
+private:
+    std::unique_ptr<conformance::StoreGuard> guard_;
+};
+
+}  // namespace
 
 // ctest runs this alone and wants exactly one passed test: a program that starts and runs nothing
 // cannot pass.
@@ -40,5 +56,6 @@ int main(int argc, char** argv) {
     if (!summary.empty() && summary[0] == '/') summary = "Z:" + summary;
 #endif
     conformance::installSummaryTable(summary);
+    ::testing::AddGlobalTestEnvironment(new InstallationDirectory);
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,6 @@
 // The shared pieces of the conformance checks.
+#include <numbers>
+
 #include "probe.h"
 
 #include <algorithm>
@@ -6,6 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace conformance {
 
@@ -43,6 +50,52 @@ std::unique_ptr<vsthost::Host> newInstance(float rate, VstInt32 block) {
     return host;
 }
 
+std::string installDirectory() {
+#if defined(_WIN32)
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Corvane\\Tovin", "InstallDirectory", RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+        return {};
+    return value;
+#else
+    const char* directory = std::getenv("TOVIN_INSTALL_DIRECTORY");
+    return directory != nullptr ? directory : "";
+#endif
+}
+
+namespace {
+std::vector<std::string> filesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    std::error_code error;
+    if (directory.empty()) return names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+StoreGuard::StoreGuard() : before_(filesIn(installDirectory())) {}
+
+StoreGuard::~StoreGuard() {
+    const std::string directory = installDirectory();
+    for (const std::string& name : filesIn(directory)) {
+        if (std::binary_search(before_.begin(), before_.end(), name)) continue;
+        std::error_code ignored;
+        std::filesystem::remove(std::filesystem::path(directory) / name, ignored);
+    }
+}
+
+int StoreGuard::added() const {
+    int count = 0;
+    for (const std::string& name : filesIn(installDirectory()))
+        if (!std::binary_search(before_.begin(), before_.end(), name) && name.size() > 4 &&
+            name.compare(name.size() - 4, 4, ".prt") == 0)
+            ++count;
+    return count;
+}
+
 int countFromEnvironment(const char* name, int defaultCount) {
     const char* text = std::getenv(name);
     if (text == nullptr || text[0] == 0) return defaultCount;
@@ -64,8 +117,8 @@ std::string format(const char* pattern, ...) {
 Stereo testSignal(size_t frames, float rate, float peakLevel, uint64_t seed) {
     Stereo s{std::vector<float>(frames), std::vector<float>(frames)};
     Random random(seed);
-    const double w1 = 2.0 * M_PI * 220.0 / rate, w2 = 2.0 * M_PI * 3150.0 / rate;
-    const double w3 = 2.0 * M_PI * 97.0 / rate, w4 = 2.0 * M_PI * 7400.0 / rate;
+    const double w1 = 2.0 * std::numbers::pi * 220.0 / rate, w2 = 2.0 * std::numbers::pi * 3150.0 / rate;
+    const double w3 = 2.0 * std::numbers::pi * 97.0 / rate, w4 = 2.0 * std::numbers::pi * 7400.0 / rate;
     for (size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i);
         const float noise = 0.1f * (random.unit() - 0.5f);

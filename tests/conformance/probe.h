@@ -32,12 +32,35 @@ std::shared_ptr<vsthost::Module> sharedModule();
 // failed check) when the entry gives none.
 std::unique_ptr<vsthost::Host> newInstance(float rate = 48000.0f, VstInt32 block = 512);
 
+// The effect's installation directory as this platform gives it to the effect (Linux: the environment;
+// Windows: the registry), empty when there is none.
+std::string installDirectory();
+
+// Files the checks made the effect write into its installation directory go again: a chunk whose
+// preset is not in the store brings it in as a new user preset, as a project from another machine does.
+class StoreGuard {
+public:
+    StoreGuard();
+    ~StoreGuard();  // removes every file that was not there before
+    // How many preset files appeared since construction.
+    int added() const;
+    StoreGuard(const StoreGuard&) = delete;
+    StoreGuard& operator=(const StoreGuard&) = delete;
+
+private:
+    std::vector<std::string> before_;
+};
+
 // A count that CI makes smaller: the environment variable's value if set, else the default.
 int countFromEnvironment(const char* name, int defaultCount);
 
 // A figure for the summary table, shown beside the current check (the last one given wins).
 void figure(const std::string& text);
+#if defined(_WIN32)
+std::string format(const char* pattern, ...) __attribute__((format(gnu_printf, 1, 2)));  // MinGW's C99 printf
+#else
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 // A small deterministic generator (the same sequence on every platform).
 class Random {

@@ -1,5 +1,7 @@
 // Sample rates from 8 kHz to 384 kHz, the usual ones and odd ones (and up to 1 MHz): every setting stays finite and
 // stable, a flat setting passes the input untouched, and a bell keeps its gain at its frequency.
+#include <numbers>
+
 #include "probe.h"
 
 namespace conformance {
@@ -79,7 +81,7 @@ double sineGain(float rate, double hz, const Setting& setting) {
     const size_t frames = static_cast<size_t>(rate * 0.4f);
     Stereo input{std::vector<float>(frames), std::vector<float>(frames)};
     for (size_t i = 0; i < frames; ++i)
-        input.left[i] = input.right[i] = 0.25f * static_cast<float>(std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
+        input.left[i] = input.right[i] = 0.25f * static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate));
     const Stereo out = render(*host, input);
     double in = 0.0, o = 0.0;
     for (size_t i = frames / 2; i < frames; ++i) {

@@ -1,4 +1,4 @@
-// Counting what the audio thread must never do: allocate, lock, open files. Only calls made on a
+// Counting what the audio thread must never do: allocate, lock or wait, touch files. Only calls made on a
 // thread inside a CountingScope are counted.
 //
 // Linux: the test program defines malloc and its family, the pthread locks and the file opens
@@ -15,8 +15,8 @@ namespace conformance::realtime {
 
 struct Counts {
     long allocations = 0;
-    long locks = 0;
-    long files = 0;
+    long locks = 0;  // locks, waits, sleeps and yields
+    long files = 0;  // file opens, reads and writes
 };
 
 // False in sanitizer builds, whose runtimes own the allocator.

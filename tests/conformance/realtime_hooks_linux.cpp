@@ -8,7 +8,10 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <semaphore.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdarg>
@@ -47,7 +50,7 @@ bool available() { return false; }
 #else
 bool available() { return true; }
 #endif
-const char* mechanism() { return "interposed malloc family, pthread locks, semaphores, file opens"; }
+const char* mechanism() { return "interposed malloc family, pthread locks, semaphores, sleeps, file opens, reads, writes"; }
 void installProcessHooks() {}
 bool hookModule(const void*, int* patched) {
     if (patched != nullptr) *patched = 0;
@@ -158,5 +161,29 @@ extern "C" FILE* fopen64(const char* path, const char* mode) {
 
 TOVIN_FORWARD_OPEN(open)
 TOVIN_FORWARD_OPEN(open64)
+
+extern "C" ssize_t read(int fd, void* buffer, size_t size) {
+    static const auto original = conformance::realtime::next<ssize_t (*)(int, void*, size_t)>("read");
+    count(conformance::realtime::files);
+    return original(fd, buffer, size);
+}
+
+extern "C" ssize_t write(int fd, const void* buffer, size_t size) {
+    static const auto original = conformance::realtime::next<ssize_t (*)(int, const void*, size_t)>("write");
+    count(conformance::realtime::files);
+    return original(fd, buffer, size);
+}
+
+extern "C" int nanosleep(const struct timespec* requested, struct timespec* remaining) {
+    static const auto original = conformance::realtime::next<int (*)(const struct timespec*, struct timespec*)>("nanosleep");
+    count(conformance::realtime::locks);
+    return original(requested, remaining);
+}
+
+extern "C" int sched_yield() noexcept {
+    static const auto original = conformance::realtime::next<int (*)()>("sched_yield");
+    count(conformance::realtime::locks);
+    return original();
+}
 
 #endif

@@ -28,7 +28,6 @@ struct Hook {
     void** original;
 };
 
-#define TOVIN_ORIGINAL(name) void* original_##name = nullptr;
 #define TOVIN_HOOK(name, counter, result, params, args)                        \
     void* original_##name = nullptr;                                          \
     result WINAPI counting_##name params {                                    \
@@ -60,6 +59,10 @@ TOVIN_HOOK(WaitForSingleObject, locks, DWORD, (HANDLE h, DWORD t), (h, t))
 TOVIN_HOOK(WaitForSingleObjectEx, locks, DWORD, (HANDLE h, DWORD t, BOOL a), (h, t, a))
 TOVIN_HOOK(WaitForMultipleObjects, locks, DWORD, (DWORD n, const HANDLE* h, BOOL w, DWORD t), (n, h, w, t))
 TOVIN_HOOK(Sleep, locks, void, (DWORD t), (t))
+TOVIN_HOOK(SleepEx, locks, DWORD, (DWORD t, BOOL a), (t, a))
+TOVIN_HOOK(SwitchToThread, locks, BOOL, (), ())
+TOVIN_HOOK(ReadFile, files, BOOL, (HANDLE h, LPVOID b, DWORD n, LPDWORD r, LPOVERLAPPED o), (h, b, n, r, o))
+TOVIN_HOOK(WriteFile, files, BOOL, (HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o), (h, b, n, w, o))
 TOVIN_HOOK(CreateFileA, files, HANDLE, (LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD c, DWORD f, HANDLE t),
            (n, a, s, sa, c, f, t))
 TOVIN_HOOK(CreateFileW, files, HANDLE, (LPCWSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD c, DWORD f, HANDLE t),
@@ -74,7 +77,8 @@ const Hook kHooks[] = {
     TOVIN_ENTRY(HeapFree), TOVIN_ENTRY(VirtualAlloc), TOVIN_ENTRY(EnterCriticalSection),
     TOVIN_ENTRY(TryEnterCriticalSection), TOVIN_ENTRY(AcquireSRWLockExclusive), TOVIN_ENTRY(AcquireSRWLockShared),
     TOVIN_ENTRY(WaitForSingleObject), TOVIN_ENTRY(WaitForSingleObjectEx), TOVIN_ENTRY(WaitForMultipleObjects),
-    TOVIN_ENTRY(Sleep), TOVIN_ENTRY(CreateFileA), TOVIN_ENTRY(CreateFileW), TOVIN_ENTRY(fopen), TOVIN_ENTRY(_wfopen),
+    TOVIN_ENTRY(Sleep), TOVIN_ENTRY(SleepEx), TOVIN_ENTRY(SwitchToThread), TOVIN_ENTRY(ReadFile),
+    TOVIN_ENTRY(WriteFile), TOVIN_ENTRY(CreateFileA), TOVIN_ENTRY(CreateFileW), TOVIN_ENTRY(fopen), TOVIN_ENTRY(_wfopen),
 };
 
 std::atomic<HMODULE> hookedModule{nullptr};
@@ -83,7 +87,7 @@ int hookedEntries = 0;
 }  // namespace
 
 bool available() { return true; }
-const char* mechanism() { return "patched import table: CRT allocator, kernel32 heap, locks, waits, files"; }
+const char* mechanism() { return "patched import table: CRT allocator, kernel32 heap, locks, waits, sleeps, files"; }
 void installProcessHooks() {}
 
 bool hookModule(const void* address, int* patched) {

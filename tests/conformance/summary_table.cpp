@@ -1,6 +1,6 @@
 // The run's summary, one row per check grouped by test suite, printed at the end like pluginval's
 // and written to the file named by --summary (test-all shows it after ctest).
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +47,8 @@ public:
 
     void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
         if (rows_.empty()) return;
+        // Groups in name order, whatever order the linker gave the checks.
+        std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.group < b.group; });
         std::string text = format("== Tovin host conformance: %s (%s)\n", pluginPath().c_str(),
 #if defined(_WIN32)
                                   "Windows, under Wine when on Linux"

@@ -59,6 +59,40 @@ TEST(Instances, ThirtyTwoAliveSoundAsAlone) {
     figure("32 instances, interleaved blocks, bit for bit as alone");
 }
 
+TEST(Instances, ProcessingOnSeveralThreadsAtOnce) {
+    // Hosts that render tracks on several cores: no scratch state may be shared between instances.
+    constexpr int kThreads = 4;
+    const Stereo input = testSignal(48000, kRate, 0.5f, 3);
+    std::vector<std::unique_ptr<vsthost::Host>> hosts;
+    std::vector<Setting> settings;
+    Random random(44);
+    for (int i = 0; i < kThreads; ++i) {
+        hosts.push_back(newInstance(kRate, 256));
+        ASSERT_NE(hosts.back(), nullptr);
+        settings.push_back(randomSetting(random));
+        settings.back().emplace_back(kGenOn, 1.0f);
+        applySetting(*hosts.back(), settings.back());
+    }
+    std::vector<Stereo> outs(kThreads);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            ++ready;
+            while (ready.load() < kThreads) std::this_thread::yield();
+            outs[static_cast<size_t>(i)] = render(*hosts[static_cast<size_t>(i)], input, [] { return 256; });
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int i = 0; i < kThreads; ++i) {
+        auto alone = newInstance(kRate, 256);
+        ASSERT_NE(alone, nullptr);
+        applySetting(*alone, settings[static_cast<size_t>(i)]);
+        EXPECT_TRUE(bitIdentical(render(*alone, input, [] { return 256; }), outs[static_cast<size_t>(i)])) << "instance " << i;
+    }
+    figure("4 instances on 4 threads at once, bit for bit as alone");
+}
+
 TEST(Instances, CreatedFromSeveralThreadsAtOnce) {
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;

@@ -78,5 +78,22 @@ TEST(State, PresetFlagAndProgramCallsKeepTheState) {
     EXPECT_EQ(host->getChunk(), bank);
 }
 
+TEST(State, RestoredTheWayArdourRestores) {
+    // Bypass off at instantiation, the host's own saved values, effSetProgram(0), then the chunk: the
+    // chunk wins.
+    auto saved = newInstance();
+    ASSERT_NE(saved, nullptr);
+    Random random(31);
+    applySetting(*saved, randomSetting(random));
+    const std::vector<char> chunk = saved->getChunk();
+    auto restored = newInstance();
+    ASSERT_NE(restored, nullptr);
+    applySetting(*restored, randomSetting(random));
+    restored->setProgram(0);
+    restored->setChunk(chunk);
+    EXPECT_EQ(restored->getChunk(), chunk);
+    EXPECT_EQ(parameters(*restored), parameters(*saved));
+}
+
 }  // namespace
 }  // namespace conformance

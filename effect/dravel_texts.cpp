@@ -30,9 +30,9 @@ const char* longNameOf(int index) {
 
 void CDravel::getParameterName(VstInt32 index, char* text) {
     if (text == nullptr) return;
-    // Names are exactly eight characters: hosts that give eight-byte buffers get a terminator too late,
-    // but the common ones give more.
-    if (const char* name = shortNameOf(index)) std::memcpy(text, name, std::strlen(name) + 1);
+    // Some hosts give exactly kVstMaxParamStrLen bytes, terminator included: the eight-character padded
+    // name is cut to seven (every name's letters fit in seven; only a padding space goes).
+    if (const char* name = shortNameOf(index)) vstCopyText(text, name, kVstMaxParamStrLen);
 }
 
 void CDravel::getParameterLabel(VstInt32, char* text) {

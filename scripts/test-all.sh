@@ -3,9 +3,10 @@
 # the Linux suite under AddressSanitizer + UndefinedBehaviorSanitizer (clang), the concurrency tests
 # under ThreadSanitizer (clang), a compile-only 32-bit Windows build of the effect, and a bounded
 # libFuzzer run (clang, ASan + UBSan) of every file and chunk reader, and Ardour 7 opening the Linux
-# module's own editor on a private Xvfb.
+# module's own editor on a private Xvfb and rendering a signal through it. The Linux and Windows test
+# runs include the host-conformance suite, whose summary table is printed after them.
 # Usage: scripts/test-all.sh [preset...]   (default: all seven; "fuzz" is the fuzzing step, "ardour" the
-# Ardour check of build/linux)
+# Ardour checks of build/linux)
 # FUZZ_SECONDS sets the time per fuzz target (default 40).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +31,11 @@ for preset in "${presets[@]}"; do
     continue
   fi
   if [ "$preset" = ardour ]; then
-    echo "== ardour: Ardour opens the editor of build/linux/Tovin.so"
-    if ! cmake --build --preset linux --target Tovin tovin_snapshot; then
+    echo "== ardour: Ardour opens the editor of build/linux/Tovin.so, renders through it and restores it"
+    if ! cmake --build --preset linux --target Tovin tovin_snapshot tovin_ardour_render; then
       result="BUILD FAILED"; failed+=("$preset")
-    elif timeout 120 tests/ardour/ardour_editor_check.sh build/linux/Tovin.so build/ardour-check; then
+    elif timeout 120 tests/ardour/ardour_editor_check.sh build/linux/Tovin.so build/ardour-check &&
+         timeout 120 tests/ardour/ardour_render_check.sh build/linux/Tovin.so build/ardour-render; then
       result=passed
     else
       result=FAILED; failed+=("$preset")
@@ -60,7 +62,10 @@ for preset in "${presets[@]}"; do
       # in many runs, passing on every rerun): one retry there, none for native runs.
       retry=()
       [ "$preset" = windows ] && retry=(--repeat until-pass:2)
+      rm -f "build/$preset/conformance-summary.txt"
       if ctest --preset "$preset" "${retry[@]}"; then result=passed; else result=FAILED; failed+=("$preset"); fi
+      # The host-conformance suite's table (ctest shows a test's output only when it fails).
+      if [ -f "build/$preset/conformance-summary.txt" ]; then cat "build/$preset/conformance-summary.txt"; fi
     fi
   else
     result="BUILD FAILED"

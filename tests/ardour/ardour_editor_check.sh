@@ -13,10 +13,11 @@ set -euo pipefail
 module=$(realpath "$1")
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 snapshot=${TOVIN_SNAPSHOT:-$(dirname "$module")/tools/snapshot/tovin_snapshot}
 
 fail() { echo "ardour_editor_check: FAIL: $*" >&2; exit 1; }
+# shellcheck source=ardour_common.sh
+. "$here/ardour_common.sh"
 [ -f "$module" ] || fail "$module not found"
 [ -x "$snapshot" ] || fail "$snapshot not found (build the target tovin_snapshot)"
 for tool in ardour ardour7-lua Xvfb xdotool xwd xwininfo convert compare identify; do
@@ -47,32 +48,8 @@ trap 'exit 130' INT TERM
 started=$(date +%s.%N)
 elapsed() { awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }'; }
 
-# A private Ardour: its config, caches and data, the module copied and dated a minute back (Ardour
-# trusts a scan cache only when it is newer than the module), and a copy of the factory presets as
-# the installation directory.
-mkdir -p "$work/config/ardour7" "$work/cache" "$work/data" "$work/plugins"
-cp "$module" "$work/plugins/Tovin.so"
-touch -d '-1 minute' "$work/plugins/Tovin.so"
-cp -r "$root/presets/factory" "$work/install"
-export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
-export LXVST_PATH="$work/plugins" TOVIN_INSTALL_DIRECTORY="$work/install"
-touch "$work/config/ardour7/.a7"  # no first-run wizard
-cat >"$work/config/ardour7/config" <<'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<Ardour>
-  <Config>
-    <Option name="hide-dummy-backend" value="0"/>
-    <Option name="try-autostart-engine" value="1"/>
-  </Config>
-  <Extra>
-    <AudioMIDISetup>
-      <EngineStates>
-        <State backend="None (Dummy)" driver="" device="Silence" input-device="" output-device="" sample-rate="48000" buffer-size="1024" n-periods="0" input-latency="0" output-latency="0" input-channels="0" output-channels="0" active="1" use-buffered-io="0" midi-option="" lm-input="" lm-output=""/>
-      </EngineStates>
-    </AudioMIDISetup>
-  </Extra>
-</Ardour>
-EOF
+# A private Ardour (ardour_common.sh).
+ardour_private_setup "$module" "$work"
 
 # The reference: the editor of a fresh effect, drawn without a window. Ardour tells the effect it is
 # not bypassed (effSetBypass 0), which sets General On: the reference has it on too.
@@ -81,9 +58,7 @@ timeout 20 "$snapshot" --install-dir "$TOVIN_INSTALL_DIRECTORY" --param 33=1 --o
   fail "tovin_snapshot did not draw the reference"
 read -r ref_w ref_h < <(identify -format '%w %h\n' "$reference")
 
-LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 30 /usr/lib/ardour7/ardour-vst-scanner -f -v "$work/plugins/Tovin.so" \
-  >"$out/scan.log" 2>&1 || fail "Ardour's scanner failed on the module (see $out/scan.log)"
-grep -q 'name="Tovin" creator="Corvane"' "$out/scan.log" || fail "the scan did not find Tovin by Corvane (see $out/scan.log)"
+ardour_scan "$work" "$out/scan.log"
 
 timeout 60 ardour7-lua "$here/make_session.lua" "$work/session" tovin >"$out/session.log" 2>&1 ||
   fail "ardour7-lua did not create the session (see $out/session.log)"

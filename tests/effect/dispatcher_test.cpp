@@ -59,9 +59,10 @@ TEST(Dispatcher, NamesAndCapabilities) {
     char text[128];
     std::memset(text, 'x', sizeof(text));
     h.dispatch(effGetParamName, 0, 0, text);
-    EXPECT_STREQ(text, "HPFreq  ");
+    EXPECT_STREQ(text, "HPFreq ");
+    EXPECT_EQ(text[8], 'x');  // eight bytes at most, for hosts that give no more
     h.dispatch(effGetParamName, 19, 0, text);
-    EXPECT_STREQ(text, "AirGain ");
+    EXPECT_STREQ(text, "AirGain");
     h.dispatch(effGetParamLabel, 0, 0, text);
     EXPECT_STREQ(text, "");
     h.dispatch(effGetParamDisplay, 0, 0, text);

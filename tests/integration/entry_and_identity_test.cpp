@@ -119,17 +119,18 @@ TEST(PluginEntry, CanDoAnswersOnlyExactMatches) {
     }
 }
 
-TEST(PluginEntry, NamesEveryParameterWithEightPaddedCharacters) {
+TEST(PluginEntry, NamesEveryParameterWithinEightBytes) {
     auto host = loadPlugin();
     ASSERT_NE(host, nullptr);
-    EXPECT_EQ(host->paramName(0), "HPFreq  ");
-    EXPECT_EQ(host->paramName(19), "AirGain ");
-    EXPECT_EQ(host->paramName(20), "GenVol  ");
-    EXPECT_EQ(host->paramName(33), "GenOn   ");
+    // The padded names cut to the host's eight bytes, terminator included.
+    EXPECT_EQ(host->paramName(0), "HPFreq ");
+    EXPECT_EQ(host->paramName(19), "AirGain");
+    EXPECT_EQ(host->paramName(20), "GenVol ");
+    EXPECT_EQ(host->paramName(33), "GenOn  ");
     for (VstInt32 index = 0; index < kNumParams; ++index) {
         bool overrun = false;
-        const std::string name = host->dispatchText(effGetParamName, index, kVstMaxParamStrLen + 1, &overrun);
-        EXPECT_EQ(name.size(), 8u) << "parameter " << index << " \"" << name << '"';
+        const std::string name = host->dispatchText(effGetParamName, index, kVstMaxParamStrLen, &overrun);
+        EXPECT_EQ(name.size(), 7u) << "parameter " << index << " \"" << name << '"';
         EXPECT_FALSE(overrun) << "parameter " << index;
         EXPECT_NE(name[0], ' ') << "parameter " << index;
         EXPECT_EQ(host->paramLabel(index), "") << "parameter " << index;

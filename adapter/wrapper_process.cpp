@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "adapter/key_mapping.h"
@@ -183,7 +184,8 @@ void CVelastroWrapperProcessRTAS::resendSampleRate() {
 
 bool CVelastroWrapperProcessRTAS::tempo(int* bpm) const {
     double hostTempo = 0.0;
-    if (bpm == nullptr || !GetHostTempo(&hostTempo) || hostTempo >= 2147483647.0) return false;
+    if (bpm == nullptr || !GetHostTempo(&hostTempo) || hostTempo >= static_cast<double>(std::numeric_limits<int>::max()))
+        return false;
     *bpm = static_cast<int>(hostTempo);
     return *bpm > 0;
 }

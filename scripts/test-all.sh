@@ -47,7 +47,8 @@ for preset in "${presets[@]}"; do
   if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; then
     if [ "$preset" = windows-i686 ]; then
       # Compiled only (64-bit Wine cannot run it); its export and import tables are still checked.
-      if sh tests/integration/check_exports.sh windows build/windows-i686/Tovin.dll i686-w64-mingw32-objdump; then
+      if sh tests/integration/check_exports.sh windows build/windows-i686/Tovin.dll i686-w64-mingw32-objdump &&
+         sh tests/integration/check_exports.sh windows-dpm build/windows-i686/Tovin.dpm i686-w64-mingw32-objdump; then
         result=built
       else
         result=FAILED; failed+=("$preset")

@@ -2,6 +2,8 @@
 # Checks the plug-in module's symbol tables.
 #   check_exports.sh windows Tovin.dll OBJDUMP   exactly VSTPluginMain and main, at the same address;
 #                                                imports only from system DLLs
+#   check_exports.sh windows-dpm Tovin.dpm OBJDUMP  exactly NewPlugIn, _PI_GetRoutineDescriptor,
+#                                                WinPlugInOpen and WinPlugInClose; system imports only
 #   check_exports.sh linux Tovin.so NM           dynamic exports: VSTPluginMain and main, same address,
 #                                                nothing else
 set -eu
@@ -11,17 +13,23 @@ tool=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$module" ] || fail "$module not found"
 
-if [ "$platform" = windows ]; then
+if [ "$platform" = windows ] || [ "$platform" = windows-dpm ]; then
   dump=$("$tool" -p "$module")
   # Name table rows look like "[   0] VSTPluginMain"; the address table rows like
   # "[   0] +base[   1] 1530 Export RVA".
   names=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
           | sed -n 's/^[[:space:]]*\[ *[0-9]*\] \([^ ]*\)$/\1/p' | sort | tr '\n' ' ')
-  [ "$names" = "VSTPluginMain main " ] || fail "exports are '$names', expected exactly 'VSTPluginMain main'"
   addresses=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*\[ *[0-9]*\] +base\[ *[0-9]*\] \([0-9a-fA-F]*\) Export RVA.*/\1/p' \
               | sort -u | tr '\n' ' ')
-  count=$(printf '%s' "$addresses" | wc -w)
-  [ "$count" -eq 1 ] || fail "VSTPluginMain and main have different addresses: $addresses"
+  if [ "$platform" = windows-dpm ]; then
+    # Both lists pass through the same sort.
+    expected=$(printf '%s\n' NewPlugIn WinPlugInClose WinPlugInOpen _PI_GetRoutineDescriptor | sort | tr '\n' ' ')
+    [ "$names" = "$expected" ] || fail "exports are '$names', expected exactly '$expected'"
+  else
+    [ "$names" = "VSTPluginMain main " ] || fail "exports are '$names', expected exactly 'VSTPluginMain main'"
+    count=$(printf '%s' "$addresses" | wc -w)
+    [ "$count" -eq 1 ] || fail "VSTPluginMain and main have different addresses: $addresses"
+  fi
   imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: \(.*\)$/\1/p')
   [ -n "$imports" ] || fail "no import table found"
   for dll in $imports; do

@@ -34,6 +34,9 @@ protected:
         XEvent event;
         do XWindowEvent(host_, window_, StructureNotifyMask, &event);
         while (event.type != MapNotify);
+        // The focus as a server without a window manager starts (or one that focuses under the pointer).
+        XSetInputFocus(host_, PointerRoot, RevertToPointerRoot, CurrentTime);
+        XSync(host_, False);
         ASSERT_EQ(handle->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window_)), 1);
         ASSERT_NE(frame(), nullptr);
         pumpFor(std::chrono::milliseconds(20));  // the first exposure

@@ -20,6 +20,7 @@
 #include "effect/parameter_mapping.h"
 #include "effect/parameter_tables.h"
 #include "gui/frame.h"
+#include "gui/real_input_lock.h"
 #include "platform/platform.h"
 #include "presets/test_directory.h"
 
@@ -118,6 +119,7 @@ protected:
         EXPECT_NEAR(calls[calls.size() - 2].opt, last, 1e-5f);
     }
 
+    tovin_test::RealInputLock inputLock;  // first in, last out
     TestDirectory directory;
     std::unique_ptr<EffectHandle> handle;
 };

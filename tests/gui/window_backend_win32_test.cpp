@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui/window_backend.h"
+#include "real_input_lock.h"
 #include "recording_client.h"
 #include "vst/aeffectx.h"
 
@@ -114,6 +115,7 @@ protected:
         return p;
     }
 
+    tovin_test::RealInputLock inputLock_;  // first in, last out
     RecordingClient client_;
     HWND host_ = nullptr;
     HWND child_ = nullptr;

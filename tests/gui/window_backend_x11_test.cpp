@@ -18,6 +18,7 @@
 
 #include "gui/window_backend.h"
 #include "gui/x11_support.h"
+#include "real_input_lock.h"
 #include "recording_client.h"
 #include "vst/aeffectx.h"
 #include "x_server_linux.h"
@@ -114,6 +115,7 @@ protected:
     // The host window's pixels, as a reader on another connection sees them.
     Pixel hostPixel(XImage* picture, int x, int y) { return static_cast<Pixel>(XGetPixel(picture, x, y)) & kColourBits; }
 
+    tovin_test::RealInputLock inputLock_;  // first in, last out
     RecordingClient client_;
     Display* host_ = nullptr;
     Window hostWindow_ = 0;

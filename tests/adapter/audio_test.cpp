@@ -37,9 +37,11 @@ std::unique_ptr<vsthost::Host> plainLike(const Instance& instance) {
     return plain;
 }
 
+// Controls are parameter + 2.
 void setAudibleSetting(Instance& instance) {
-    ASSERT_EQ(instance.setContinuous(7, 0.9), 0);   // Bell 2 gain
+    ASSERT_EQ(instance.setContinuous(9, 0.9), 0);   // Bell 2 gain
     ASSERT_EQ(instance.setContinuous(27, 1.0), 0);  // Bell 2 on
+    ASSERT_EQ(instance.setContinuous(35, 1.0), 0);  // General On (the initial settings have it off)
 }
 
 TEST(AdapterAudio, StereoMonoAndOneChannelMatchThePlainEffect) {

@@ -144,14 +144,14 @@ TEST(AdapterState, ChunkCarriesTheEffectsStateBitForBitBothWays) {
     EXPECT_EQ(plain->getChunk(), data);
 
     // And back: the plain instance's chunk, behind a header, into a fresh adapter instance.
-    plain->setParameter(5, 0.7f);
+    plain->setParameter(7, 0.7f);
     const std::vector<char> changed = plain->getChunk();
     Instance second;
     ASSERT_NE(second.get(), nullptr);
     ASSERT_EQ(second.setChunk(kStateChunk, chunkWith(changed)), 0);
     EXPECT_EQ(chunkData(second.chunk(kStateChunk)), changed);
     // The restore shows the effect's values on the controls.
-    EXPECT_NEAR(second.continuous(7), 0.7, 1e-6);
+    EXPECT_NEAR(second.continuous(9), 0.7, 1e-6);
     EXPECT_NEAR(second.continuous(2), 0.25, 1e-6);
     EXPECT_EQ(second.continuous(27), 1.0);
 

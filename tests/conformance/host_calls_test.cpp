@@ -135,6 +135,23 @@ TEST(HostCalls, FloodsOfMidiEvents) {
     figure(format("%d events before each of %zu blocks", kEvents, input.frames() / 512 + 1));
 }
 
+TEST(HostCalls, ProcessingBeforeAnySetup) {
+    // Some hosts process right after the entry, before effOpen, a sample rate or resume: the output
+    // is written (never the stale buffer) and finite.
+    vsthost::Host host;
+    ASSERT_TRUE(host.instantiate(sharedModule())) << host.error();
+    const Stereo input = testSignal(4096, 44100.0f);
+    Stereo out{std::vector<float>(input.frames(), std::numeric_limits<float>::quiet_NaN()),
+               std::vector<float>(input.frames(), std::numeric_limits<float>::quiet_NaN())};
+    host.processStereo(input.left.data(), input.right.data(), out.left.data(), out.right.data(), 4096);
+    EXPECT_TRUE(allFinite(out));
+    // Suspended, a host may still call it.
+    host.mainsChanged(false);
+    host.processStereo(input.left.data(), input.right.data(), out.left.data(), out.right.data(), 4096);
+    EXPECT_TRUE(allFinite(out));
+    EXPECT_TRUE(stillWorks(host));
+}
+
 TEST(HostCalls, DeprecatedAndDoubleEntries) {
     auto host = newInstance();
     ASSERT_NE(host, nullptr);

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "probe.h"
-#include "realtime_hooks.h"
 
 namespace conformance {
 void installSummaryTable(const std::string& path);
@@ -38,7 +37,6 @@ private:
 TEST(Canary, TestProgramRuns) { SUCCEED(); }
 
 int main(int argc, char** argv) {
-    conformance::realtime::installProcessHooks();
     ::testing::InitGoogleTest(&argc, argv);
     std::string summary;
     for (int i = 1; i + 1 < argc; ++i) {

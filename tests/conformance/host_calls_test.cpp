@@ -2,6 +2,7 @@
 // indexes out of range, nonsense sample rates and block sizes, floods of MIDI events, the deprecated
 // entries. None may crash the effect or leave it unable to sound.
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -111,6 +112,8 @@ TEST(HostCalls, FloodsOfMidiEvents) {
     auto* events = reinterpret_cast<VstEvents*>(list.data());
     Random random(128);
     events->numEvents = kEvents;
+    // Hosts allocate the list beyond the two entries the record declares.
+    VstEvent** slots = reinterpret_cast<VstEvent**>(list.data() + offsetof(VstEvents, events));
     for (int i = 0; i < kEvents; ++i) {
         VstMidiEvent& e = midi[static_cast<size_t>(i)];
         e = VstMidiEvent{};
@@ -121,7 +124,7 @@ TEST(HostCalls, FloodsOfMidiEvents) {
         e.midiData[0] = static_cast<char>(status[random.below(5)] | random.below(16));
         e.midiData[1] = static_cast<char>(random.below(128));
         e.midiData[2] = static_cast<char>(random.below(128));
-        events->events[i] = random.below(20) == 0 ? nullptr : reinterpret_cast<VstEvent*>(&e);
+        slots[i] = random.below(20) == 0 ? nullptr : reinterpret_cast<VstEvent*>(&e);
     }
     const Stereo input = testSignal(24000, kRate);
     const Stereo a = render(*quiet, input);
@@ -130,6 +133,23 @@ TEST(HostCalls, FloodsOfMidiEvents) {
     });
     EXPECT_TRUE(bitIdentical(a, b)) << "MIDI events changed the sound";
     figure(format("%d events before each of %zu blocks", kEvents, input.frames() / 512 + 1));
+}
+
+TEST(HostCalls, ProcessingBeforeAnySetup) {
+    // Some hosts process right after the entry, before effOpen, a sample rate or resume: the output
+    // is written (never the stale buffer) and finite.
+    vsthost::Host host;
+    ASSERT_TRUE(host.instantiate(sharedModule())) << host.error();
+    const Stereo input = testSignal(4096, 44100.0f);
+    Stereo out{std::vector<float>(input.frames(), std::numeric_limits<float>::quiet_NaN()),
+               std::vector<float>(input.frames(), std::numeric_limits<float>::quiet_NaN())};
+    host.processStereo(input.left.data(), input.right.data(), out.left.data(), out.right.data(), 4096);
+    EXPECT_TRUE(allFinite(out));
+    // Suspended, a host may still call it.
+    host.mainsChanged(false);
+    host.processStereo(input.left.data(), input.right.data(), out.left.data(), out.right.data(), 4096);
+    EXPECT_TRUE(allFinite(out));
+    EXPECT_TRUE(stillWorks(host));
 }
 
 TEST(HostCalls, DeprecatedAndDoubleEntries) {

@@ -128,7 +128,6 @@ TEST(HostThreads, ChunkSavedAndLoadedWhileProcessing) {
     }, 200);
     EXPECT_TRUE(loaded.finite);
     figure(format("%ld chunks saved, %zu reloaded, %d loaded while processing", requests, saved.size(), loads));
-    (void)out.passes;
 }
 
 TEST(HostThreads, SampleRateChangedWhileProcessing) {

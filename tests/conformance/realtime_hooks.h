@@ -23,8 +23,6 @@ struct Counts {
 bool available();
 // How the calls are seen on this platform (for the summary).
 const char* mechanism();
-// Called once at program start (before any thread).
-void installProcessHooks();
 // Windows: patches the import table of the module that holds `address`; how many entries it patched
 // in *patched. Linux: nothing to do, true.
 bool hookModule(const void* address, int* patched);

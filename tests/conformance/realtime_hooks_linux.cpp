@@ -33,7 +33,7 @@ namespace {
 thread_local bool counting = false;
 std::atomic<long> allocations{0}, locks{0}, files{0};
 
-inline void count(std::atomic<long>& counter) {
+[[maybe_unused]] inline void count(std::atomic<long>& counter) {
     if (counting) counter.fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -51,7 +51,6 @@ bool available() { return false; }
 bool available() { return true; }
 #endif
 const char* mechanism() { return "interposed malloc family, pthread locks, semaphores, sleeps, file opens, reads, writes"; }
-void installProcessHooks() {}
 bool hookModule(const void*, int* patched) {
     if (patched != nullptr) *patched = 0;
     return true;
@@ -68,9 +67,10 @@ CountingScope::~CountingScope() { counting = false; }
 
 }  // namespace conformance::realtime
 
+// Sanitizer runtimes intercept these themselves: none of them is defined there.
+#if !defined(TOVIN_SANITIZED)
 using conformance::realtime::count;
 
-#if !defined(TOVIN_SANITIZED)
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
@@ -108,7 +108,6 @@ void* memalign(size_t alignment, size_t size) noexcept {
     return __libc_memalign(alignment, size);
 }
 }  // extern "C"
-#endif
 
 #define TOVIN_FORWARD_LOCK(name, type)                                                  \
     extern "C" int name(type* object) noexcept {                                        \
@@ -186,4 +185,5 @@ extern "C" int sched_yield() noexcept {
     return original();
 }
 
+#endif  // TOVIN_SANITIZED
 #endif

@@ -88,7 +88,6 @@ int hookedEntries = 0;
 
 bool available() { return true; }
 const char* mechanism() { return "patched import table: CRT allocator, kernel32 heap, locks, waits, sleeps, files"; }
-void installProcessHooks() {}
 
 bool hookModule(const void* address, int* patched) {
     HMODULE module = nullptr;

@@ -1,7 +1,8 @@
 #include "gui/popup_menu_paint.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
+#include <cstdint>
 
 #include "gui/blitter.h"
 #include "gui/text_renderer.h"
@@ -33,24 +34,32 @@ constexpr int kCheckLeft = 6;        // the check mark inside the check column
 constexpr int kArrowHalfHeight = 3;  // the submenu arrow: a small triangle
 constexpr int kArrowRight = 8;       // from the row's right edge
 
-// Check mark: two strokes of a tick, as offsets from its left end (x, y), 2 pixels thick.
+// Check mark: a tick of two strokes (x0, y0) to (x1, y1) in a box of kTickWidth x kTickHeight, smoothed.
 struct Stroke {
-    int x0, y0, x1, y1;
+    float x0, y0, x1, y1;
 };
-constexpr Stroke kTick[] = {{0, 4, 3, 7}, {3, 7, 9, 1}};
-constexpr int kTickHeight = 8;
+constexpr Stroke kTick[] = {{1.5f, 5.0f, 4.0f, 7.5f}, {4.0f, 7.5f, 9.0f, 1.5f}};
+constexpr int kTickWidth = 11;
+constexpr int kTickHeight = 9;
+constexpr float kTickHalfThickness = 0.9f;
 
-void dot(PixelImage& target, const CRect& clip, int x, int y, Pixel colour) {
-    blit::fill(target, clip, CRect::fromSize(x, y, 2, 2), colour);
+float distanceToStroke(float x, float y, const Stroke& s) {
+    const float dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+    const float along = std::clamp(((x - s.x0) * dx + (y - s.y0) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
+    return std::hypot(x - (s.x0 + along * dx), y - (s.y0 + along * dy));
 }
 
-void line(PixelImage& target, const CRect& clip, CPoint from, CPoint to, Pixel colour) {
-    const int steps = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
-    for (int i = 0; i <= steps; ++i) {
-        const int x = from.x + (steps ? (to.x - from.x) * i / steps : 0);
-        const int y = from.y + (steps ? (to.y - from.y) * i / steps : 0);
-        dot(target, clip, x, y, colour);
+void drawTick(PixelImage& target, const CRect& clip, CPoint at, Pixel colour) {
+    uint8_t coverage[kTickWidth * kTickHeight];
+    for (int y = 0; y < kTickHeight; ++y) {
+        for (int x = 0; x < kTickWidth; ++x) {
+            float d = distanceToStroke(x + 0.5f, y + 0.5f, kTick[0]);
+            for (const Stroke& s : kTick) d = std::min(d, distanceToStroke(x + 0.5f, y + 0.5f, s));
+            const float inside = std::clamp(kTickHalfThickness + 0.5f - d, 0.0f, 1.0f);
+            coverage[y * kTickWidth + x] = static_cast<uint8_t>(inside * 255.0f + 0.5f);
+        }
     }
+    blit::blendCoverage(target, clip, at, coverage, kTickWidth, kTickWidth, kTickHeight, colour);
 }
 
 void drawFrame(PixelImage& target, const CRect& all) {
@@ -91,10 +100,8 @@ void paintLevel(PixelImage& target, const Level& level, const FontFace& face) {
         }
         const Pixel ink = !item.enabled ? p.greyText : lit ? p.highlightText : p.text;
         if (item.checked) {
-            const int x = row.left + kCheckLeft;
-            const int y = row.top + (row.height() - kTickHeight) / 2;
-            for (const Stroke& s : kTick)
-                line(target, all, {x + s.x0, y + s.y0}, {x + s.x1, y + s.y1}, item.enabled ? (lit ? ink : p.check) : ink);
+            const CPoint at{row.left + kCheckLeft, row.top + (row.height() - kTickHeight) / 2};
+            drawTick(target, all, at, item.enabled && !lit ? p.check : ink);
         }
         const CRect textBox{row.left + m.checkColumn, row.top, row.right - m.arrowColumn / 2, row.bottom};
         text::draw(target, all, textBox, face, item.title, ink, HoriTxtAlign::kLeftText);

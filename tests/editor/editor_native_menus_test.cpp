@@ -1,7 +1,123 @@
-// The editor's menus chosen through the toolkit's own X11 menu windows, with real input (XTest):
-// the options button clicked in a stand-in host window, entries reached by keys and by the mouse.
-#if !defined(_WIN32)
+// The editor's menus chosen through the platform's real ones in a stand-in host window: on X11 the
+// toolkit's own menu windows with real input (XTest), by keys and by the mouse; on Windows the
+// system's menu, with keys posted into its loop.
 #include <gtest/gtest.h>
+
+#include "editor/editor_tags.h"
+#include "editor_harness.h"
+#include "effect/parameter_tables.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <vector>
+
+using namespace VSTGUI;
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 267;
+constexpr UINT kMenuTimerMs = 50;
+constexpr UINT kMenuRescueMs = 3000;
+
+std::vector<WPARAM> menuKeys;
+BOOL CALLBACK findMenu(HWND window, LPARAM found) {
+    wchar_t name[16];
+    if (GetClassNameW(window, name, 16) && std::wstring(name) == L"#32768" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+void CALLBACK pressMenuKeys(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND menu = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findMenu, reinterpret_cast<LPARAM>(&menu));
+    if (!menu) return;
+    KillTimer(nullptr, timer);
+    for (WPARAM key : menuKeys) PostMessageW(menu, WM_KEYDOWN, key, 0);
+}
+// A menu the keys left open ends here: the test fails instead of waiting for ever.
+void CALLBACK endStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EndMenu();
+}
+
+void mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+class EditorNativeMenus : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        setWindowBackendFactory(nullptr);  // the real window, not the harness's headless one
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TovinMenuTestHost";
+        RegisterClassExW(&wc);
+        host_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"host", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(host_, nullptr);
+        ASSERT_EQ(handle->dispatch(effEditOpen, 0, 0, host_), 1);
+        pump();
+    }
+    void TearDown() override {
+        if (host_) {
+            close();
+            DestroyWindow(host_);
+        }
+        EditorTest::TearDown();
+    }
+    void pump() {
+        for (int i = 0; i < 10; ++i) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            idle();
+            Sleep(2);
+        }
+    }
+    // Clicks the menu button `tag` with `keys` posted into the menu that opens.
+    void useMenu(int tag, std::vector<WPARAM> keys) {
+        POINT at{centreOf(tag).x, centreOf(tag).y};
+        ClientToScreen(GetWindow(host_, GW_CHILD), &at);
+        menuKeys = std::move(keys);
+        const UINT_PTR press = SetTimer(nullptr, 0, kMenuTimerMs, pressMenuKeys);
+        const UINT_PTR rescue = SetTimer(nullptr, 0, kMenuRescueMs, endStuckMenu);
+        SetCursorPos(at.x, at.y);
+        mouse(MOUSEEVENTF_LEFTDOWN);
+        mouse(MOUSEEVENTF_LEFTUP);
+        pump();  // the menu runs inside this, until the keys end it
+        KillTimer(nullptr, press);
+        KillTimer(nullptr, rescue);
+        pump();
+    }
+    float option(int index) const { return handle->effect->getParameter(index); }
+
+    HWND host_ = nullptr;
+};
+
+TEST_F(EditorNativeMenus, OptionsAreSetThroughTheSystemsMenuByKeys) {
+    const float shown = option(param::kOptDisplayVal);
+    useMenu(editor_tag::kOptionsMenu, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN});  // Display, Value Display
+    EXPECT_NE(option(param::kOptDisplayVal), shown);
+    const float snap = option(param::kOptSnapGain);
+    useMenu(editor_tag::kOptionsMenu, {VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE});
+    EXPECT_EQ(option(param::kOptSnapGain), snap);
+    EXPECT_NE(option(param::kOptDisplayVal), shown);
+}
+
+}  // namespace
+
+#else
 
 #include <atomic>
 #include <chrono>
@@ -9,10 +125,7 @@
 #include <thread>
 #include <vector>
 
-#include "editor/editor_tags.h"
 #include "editor/menu_tables.h"
-#include "editor_harness.h"
-#include "effect/parameter_tables.h"
 #include "gui/popup_menu_layout.h"
 #include "gui/popup_menu_paint.h"
 #include "gui/x_server_linux.h"
@@ -59,7 +172,7 @@ std::vector<MenuItem> itemsOf(const menu::Entry (&table)[N]) {
     return items;
 }
 
-class EditorX11Menus : public EditorTest {
+class EditorNativeMenus : public EditorTest {
 protected:
     void SetUp() override {
         TOVIN_REQUIRE_X_SERVER();
@@ -159,7 +272,7 @@ protected:
     Window hostWindow_ = 0;
 };
 
-TEST_F(EditorX11Menus, OptionsAreSetThroughTheToolkitsMenuWindowsByKeysAndByTheMouse) {
+TEST_F(EditorNativeMenus, OptionsAreSetThroughTheToolkitsMenuWindowsByKeysAndByTheMouse) {
     const float shown = option(param::kOptDisplayVal);
     // Misc, Display; into Display; its first entry, Value Display.
     useMenu(editor_tag::kOptionsMenu, [](Display* d) {

@@ -207,13 +207,13 @@ protected:
         return {x, y};
     }
 
-    // Clicks the menu button `tag` while `user` works the menu from a connection of its own; the
-    // editor idles as a host does until the menu is gone.
-    void useMenu(int tag, const std::function<void(Display*)>& user) {
+    // Clicks the menu button `tag` (or only presses it, `held`) while `user` works the menu from a
+    // connection of its own; the editor idles as a host does until the menu is gone.
+    void useMenu(int tag, const std::function<void(Display*)>& user, bool held = false) {
         const CPoint button = onScreen(centreOf(tag));
         XTestFakeMotionEvent(host_, DefaultScreen(host_), button.x, button.y, CurrentTime);
         XTestFakeButtonEvent(host_, Button1, True, CurrentTime);
-        XTestFakeButtonEvent(host_, Button1, False, CurrentTime);
+        if (!held) XTestFakeButtonEvent(host_, Button1, False, CurrentTime);
         XSync(host_, False);
         std::atomic<bool> done{false};
         std::thread thread([&] {
@@ -293,6 +293,29 @@ TEST_F(EditorNativeMenus, OptionsAreSetThroughTheToolkitsMenuWindowsByKeysAndByT
         click(d, menuLevels(d)[1], snap, kGainCoarseEntry);
     });
     EXPECT_EQ(option(param::kOptSnapGain), 1.0f);
+
+    // Press on the button, drag through Snap into its submenu, release on Gain Snap Fine.
+    constexpr int kGainFineEntry = 11;
+    useMenu(
+        editor_tag::kOptionsMenu,
+        [&](Display* d) {
+            const CRect level = menuLevels(d)[0];
+            const popup::LevelLayout layout =
+                popup::layoutLevel(top, popup::menuFace(), DisplayHeight(d, DefaultScreen(d)));
+            const CRect& row = layout.rows[kSnapEntry];
+            XTestFakeMotionEvent(d, DefaultScreen(d), level.left + row.left + 10, level.top + row.top + 5, CurrentTime);
+            XSync(d, False);
+            if (!waitForLevels(d, 2)) return;
+            const CRect sub = menuLevels(d)[1];
+            const CRect& target = popup::layoutLevel(snap, popup::menuFace(), DisplayHeight(d, DefaultScreen(d)))
+                                      .rows[kGainFineEntry];
+            XTestFakeMotionEvent(d, DefaultScreen(d), sub.left + target.left + 10, sub.top + target.top + 5,
+                                 CurrentTime);
+            XTestFakeButtonEvent(d, Button1, False, CurrentTime);
+            XSync(d, False);
+        },
+        true);
+    EXPECT_EQ(option(param::kOptSnapGain), 2.0f);
 
     // Escape leaves every option as it was.
     const float snapped = option(param::kOptSnapGain);

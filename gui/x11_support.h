@@ -31,8 +31,11 @@ unsigned long errorCountOn(Display* display);
 // For tests: the back end's display connection (null when it is not an X11 back end).
 Display* displayOf(WindowBackend& backend);
 
-// A modal pop-up menu at (rootX, rootY) on `display`'s default screen: mouse and keyboard choose an
-// entry; the chosen entry's command, or -1. Events for other windows go to `otherEvent`.
+// A modal pop-up menu at (rootX, rootY) on `display`'s default screen, each open level an
+// override-redirect window drawn by the toolkit: mouse and keyboard choose an entry; the chosen
+// entry's command, or -1 when dismissed, when pointer and keyboard cannot be grabbed or when a window
+// of `display` other than the menu's is destroyed (the editor's, with its host's). Events for other
+// windows go to `otherEvent`. Grabs and menu windows are gone when it returns.
 int runPopupMenu(Display* display, int rootX, int rootY, const std::vector<MenuItem>& items,
                  const std::function<void(const _XEvent&)>& otherEvent);
 

@@ -25,6 +25,7 @@ constexpr int kHostX = 30, kHostY = 40;  // off the origin, so screen and frame 
 constexpr int kHostWidth = 700, kHostHeight = 320;
 constexpr auto kEventWait = std::chrono::seconds(3);
 constexpr UINT kMenuTimerMs = 50;
+constexpr UINT kMenuRescueMs = 3000;
 constexpr const wchar_t* kHostClass = L"TovinTestHost";
 constexpr Pixel kColourBits = 0xffffff;  // the capture's fourth byte is not ours
 
@@ -243,17 +244,46 @@ void CALLBACK pressMenuKeys(HWND, UINT, UINT_PTR timer, DWORD) {
     for (WPARAM key : menuKeys) PostMessageW(menu, WM_KEYDOWN, key, 0);
 }
 
-TEST_F(Win32Window, PopupMenuReturnsTheCommandChosenByKeys) {
+// A menu the keys did not end is ended here, so that a failing test fails instead of waiting for ever.
+void CALLBACK endStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EndMenu();
+}
+
+// The back end's menu with `keys` posted into its loop once it shows.
+int popupWithKeys(WindowBackend& backend, const std::vector<MenuItem>& items, std::vector<WPARAM> keys) {
+    menuKeys = std::move(keys);
+    const UINT_PTR press = SetTimer(nullptr, 0, kMenuTimerMs, pressMenuKeys);
+    const UINT_PTR rescue = SetTimer(nullptr, 0, kMenuRescueMs, endStuckMenu);
+    const int answer = backend.popupMenu(items, {20, 20});
+    KillTimer(nullptr, press);
+    KillTimer(nullptr, rescue);
+    return answer;
+}
+
+TEST_F(Win32Window, PopupMenuReturnsTheCommandChosenByKeysInTheMenuOrASubmenu) {
     const std::vector<MenuItem> items{menuItem("Bell", 11), menuItem("-"), menuItem("Shelf", 13, true),
                                       menuItem("Notch", 12, false, false),
                                       menuItem("Filters", -1, false, true, {menuItem("Low cut", 14)})};
-    menuKeys = {VK_DOWN, VK_DOWN, VK_RETURN};  // past the separator
-    SetTimer(nullptr, 0, kMenuTimerMs, pressMenuKeys);
-    EXPECT_EQ(backend_->popupMenu(items, {20, 20}), 13);
+    EXPECT_EQ(popupWithKeys(*backend_, items, {VK_DOWN, VK_DOWN, VK_RETURN}), 13);  // past the separator
+    EXPECT_EQ(popupWithKeys(*backend_, items, {VK_DOWN, VK_ESCAPE}), -1);
 
-    menuKeys = {VK_DOWN, VK_ESCAPE};
-    SetTimer(nullptr, 0, kMenuTimerMs, pressMenuKeys);
-    EXPECT_EQ(backend_->popupMenu(items, {20, 20}), -1);
+    // A bank menu: one submenu per bank, then Sort By.
+    const std::vector<MenuItem> banks{
+        menuItem("Factory", -1, false, true, {menuItem("Init", 100), menuItem("Warm", 101)}),
+        menuItem("User", -1, true, true, {menuItem("Lead", 200), menuItem("-"), menuItem("Keys", 202)}),
+        menuItem("-"),
+        menuItem("Sort By ...", -1, false, true, {menuItem("Name", 4, true), menuItem("Date", 5)})};
+    EXPECT_EQ(popupWithKeys(*backend_, banks, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}), 101);
+    EXPECT_EQ(popupWithKeys(*backend_, banks, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}), 202);
+    // Escape closes the submenu, then the menu.
+    EXPECT_EQ(popupWithKeys(*backend_, banks, {VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}), -1);
+    // Left closes the submenu only: Down then moves in the menu again.
+    EXPECT_EQ(popupWithKeys(*backend_, banks, {VK_DOWN, VK_RIGHT, VK_LEFT, VK_DOWN, VK_RIGHT, VK_RETURN}), 200);
+
+    // A grey entry is never the answer, whether the keys pass over it or stop on it.
+    const std::vector<MenuItem> grey{menuItem("Delete", 3, false, false), menuItem("Rename", 2)};
+    EXPECT_NE(popupWithKeys(*backend_, grey, {VK_DOWN, VK_RETURN}), 3);
 }
 
 TEST_F(Win32Window, TextEditCommitsOnEnterAndFocusLossAndCancelsOnEscape) {

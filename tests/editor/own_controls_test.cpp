@@ -124,11 +124,13 @@ TEST_F(OwnControlsTest, ControlClickResetsToTheInitSettingAndControlFineRewrites
     EXPECT_EQ(countFor(audioMasterAutomate, param::kB3Freq), 1);
 
     // Control with the right button drags and stores every value as the new init setting.
+    // (Away from the end the init setting is nearest to.)
+    const int dy = init > 0.5f ? 400 : -400;
     press(at, kRButton | kControl);
-    move(offset(at, 0, -400), kRButton | kControl);
-    release(offset(at, 0, -400), kControl);
+    move(offset(at, 0, dy), kRButton | kControl);
+    release(offset(at, 0, dy), kControl);
     const float dragged = knob->getValue();
-    EXPECT_NEAR(dragged, init + 400.0f / 4000.0f, 1e-5f);
+    EXPECT_NEAR(dragged, init - static_cast<float>(dy) / 4000.0f, 1e-5f);
     EXPECT_FLOAT_EQ(handle->effect->initSettingValue(param::kB3Freq), dragged);
 }
 

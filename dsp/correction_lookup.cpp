@@ -8,13 +8,18 @@ Cell blend(const Corners& corners) {
     out.kernelPhase = out.flatTaps = out.outputGain = 0.0f;
     out.frequencyScale = out.q1Scale = out.q2Scale = out.gainOffset = 0.0f;
     float length = 0.0f, heaviest = -1.0f;
+    // The output gain as the first corner's plus the weighted differences: corners that agree give
+    // exactly their value (weights that sum to 1 − 1 ulp would turn 1.0 into 0.99999994, and a band
+    // whose gain is not exactly 1 leaves the engine's fast paths).
+    const float baseGain = corners.count > 0 ? corners.cell[0]->outputGain : 1.0f;
+    out.outputGain = baseGain;
     for (int i = 0; i < corners.count; ++i) {
         const Cell& c = *corners.cell[i];
         const float w = corners.weight[i];
         length += w * static_cast<float>(c.length);
         out.kernelPhase += w * c.kernelPhase;
         out.flatTaps += w * c.flatTaps;
-        out.outputGain += w * c.outputGain;
+        out.outputGain += w * (c.outputGain - baseGain);
         out.frequencyScale += w * c.frequencyScale;
         out.q1Scale += w * c.q1Scale;
         out.q2Scale += w * c.q2Scale;

@@ -124,6 +124,13 @@ TEST(CorrectionLookup, GridRules) {
     edge.add(a, 1.0f);
     edge.add(b, 0.0f);
     EXPECT_EQ(blend(edge).kernelLengthIndex, 3);
+    // Corners that agree on the output gain give exactly it, whatever rounding the weights carry.
+    a.outputGain = b.outputGain = 1.0f;
+    Corners four;
+    for (float w : {0.1f, 0.2f, 0.3f, 0.39999998f}) four.add(w < 0.25f ? a : b, w);
+    EXPECT_EQ(blend(four).outputGain, 1.0f);
+    a.outputGain = 1.5f;
+    EXPECT_NEAR(blend(c).outputGain, 1.375f, 1e-6f);
 }
 
 TEST(CorrectionLookup, BellsAreLookedUpByTheGainTheUserSet) {

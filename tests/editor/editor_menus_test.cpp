@@ -190,7 +190,8 @@ TEST_F(MenusTest, ChannelSettingsShowDiscardAndGreyTheOtherMode) {
     EXPECT_EQ(option(param::kCoupleLinked), 0.0f);
     EXPECT_EQ(option(param::kCoupleKeep), 1.0f);
     // Mid/side cannot start while left/right is on: its entries are grey.
-    const MenuItem* show = findItem(itemsOf(editor_tag::kOptionsMenu), {"M/S Settings", "Show M/S Settings"});
+    const std::vector<MenuItem> items = itemsOf(editor_tag::kOptionsMenu);
+    const MenuItem* show = findItem(items, {"M/S Settings", "Show M/S Settings"});
     ASSERT_NE(show, nullptr);
     EXPECT_FALSE(show->enabled);
     EXPECT_FALSE(choose(editor_tag::kOptionsMenu, {"M/S Settings", "Show M/S Settings"}));

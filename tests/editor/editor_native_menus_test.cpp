@@ -307,8 +307,9 @@ TEST_F(EditorNativeMenus, OptionsAreSetThroughTheToolkitsMenuWindowsByKeysAndByT
             XSync(d, False);
             if (!waitForLevels(d, 2)) return;
             const CRect sub = menuLevels(d)[1];
-            const CRect& target = popup::layoutLevel(snap, popup::menuFace(), DisplayHeight(d, DefaultScreen(d)))
-                                      .rows[kGainFineEntry];
+            const popup::LevelLayout snapLayout =
+                popup::layoutLevel(snap, popup::menuFace(), DisplayHeight(d, DefaultScreen(d)));
+            const CRect& target = snapLayout.rows[kGainFineEntry];
             XTestFakeMotionEvent(d, DefaultScreen(d), sub.left + target.left + 10, sub.top + target.top + 5,
                                  CurrentTime);
             XTestFakeButtonEvent(d, Button1, False, CurrentTime);

@@ -26,7 +26,9 @@ void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false) {
                                          ? static_cast<int>(T::kKernelLengths.size()) - 1
                                          : c.kernelLengthIndex;
     r.correction.flatTaps = c.flatTaps;
-    r.outputGainTarget = c.outputGain;
+    // Without taps nothing could make up the DC gain an output gain would move.
+    r.outputGainTarget = c.length > 0 ? c.outputGain : 1.0f;
+    r.correction.nearDc = NearDcRule::kGain;
     SectionDesign& m = r.main;
     const float q2 = m.q2 > 0.0f ? m.q2 : m.q1;
     m.frequency *= c.frequencyScale;
@@ -191,7 +193,7 @@ BandRecipe runRecipe(int kind, float f, float q, float gain, float fs, const T::
     case BandKind::kHighPass6:
         r.main = r.reference = section(f, q, gain, P::kHighPass1);
         if (tables != nullptr) highPass1(r, *tables, f, scale);
-        r.correction.followsNearDc = true;
+        r.correction.nearDc = NearDcRule::kGainAndSlope;
         break;
     case BandKind::kHighPass12:
         r.main = section(f, q, 0.0f, P::kHighPass2);

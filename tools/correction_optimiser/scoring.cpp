@@ -77,7 +77,8 @@ void Setting::prepare(const Grid& g) {
     });
 }
 
-double deviation(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct, double bound) {
+double deviation(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct, double bound, double* rules) {
+    if (rules != nullptr) *rules = 0.0;
     double worst = 0.0;
     const double perFull = 1.0 / s.fullTarget;
     const double perLow = s.lowTarget > 0.0 ? 1.0 / s.lowTarget : perFull;
@@ -92,10 +93,11 @@ double deviation(const CorrectionTables::Set& set, const Grid& g, const Setting&
         return whole;
     });
     // Stopped early, the candidate is out anyway; only a whole scan has every region's figure.
-    if (!whole || !correct) return worst;
-    double rules = kRuleWeight * std::max(0.0, passBand - kPassBandAllowed);
-    for (int r = 0; r < kRegions; ++r) rules += kRuleWeight * std::max(0.0, region[r] - s.plainRegion[r] - kHarmAllowed);
-    return worst + rules;
+    if (!whole || !correct || !s.rules) return worst;
+    double broken = kRuleWeight * std::max(0.0, passBand - kPassBandAllowed);
+    for (int r = 0; r < kRegions; ++r) broken += kRuleWeight * std::max(0.0, region[r] - s.plainRegion[r] - kHarmAllowed);
+    if (rules != nullptr) *rules = broken;
+    return worst + broken;
 }
 
 double deviationDb(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct) {

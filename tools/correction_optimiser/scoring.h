@@ -39,12 +39,14 @@ struct Setting {
     // pass band (-1: none).
     double plainRegion[kRegions] = {};
     int passBandPoint = -1;
+    bool rules = true;  // false: the deviation alone is scored
     void prepare(const Grid& g);
 };
 
-// The largest deviation in units of the setting's targets; stops early once `bound` is exceeded.
+// The largest deviation in units of the setting's targets, plus the cost of any broken rule (also
+// given in `rules`); stops early once `bound` is exceeded.
 double deviation(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct = true,
-                 double bound = 1e30);
+                 double bound = 1e30, double* rules = nullptr);
 
 // Largest deviation in dB over the whole grid (for reports).
 double deviationDb(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct = true);

@@ -91,6 +91,9 @@ struct Figure {
     // delay is short: there a deviation is delay the band adds, not a resonance measured slightly off.
     double delayCorrected = 0.0, delayPlain = 0.0;
     bool delayMeasured = false;
+    // The same at the latency points alone (kLatencyPoints).
+    double latencyCorrected = 0.0, latencyPlain = 0.0;
+    std::string latencyWhere;
     std::string delayWhere;
 };
 
@@ -119,6 +122,15 @@ static_assert(targetsFollowTheOrder());
 // near a resonance's peak delay a small error in where the peak lies reads as many samples without
 // adding any latency.
 constexpr double kShortDelay = 4.0;
+// The corrections add no latency: the group delay here stays within kLatencyTarget samples of the
+// analog model's.
+constexpr double kLatencyPoints[] = {100.0, 1000.0};
+constexpr double kLatencyTarget = 0.25;
+
+// Largest group-delay deviations (samples): over the grid and at the latency points.
+struct DelayDeviation {
+    double all = 0.0, latency = 0.0;
+};
 
 // The high-pass knob stops here; above it no user hears the first-order high-pass.
 constexpr double kHighPassTop = param::kFreqHP.back();
@@ -219,23 +231,24 @@ struct Probe {
     }
     // The largest group-delay deviation (samples) of the band, corrected or plain, from the analog
     // model, at every third point where the analog delay is short and its response above `floorDb`.
-    double delayDeviation(int kind, float f, float q, float gain, bool corrected, double floorDb) const {
+    DelayDeviation delayDeviation(int kind, float f, float q, float gain, bool corrected, double floorDb) const {
         BandFilter band;
         band.setSampleRate(fs);
         band.setCorrectionEnabled(corrected);
         BandResponse::design(band, {f, gain, q, kind});
-        double worst = 0.0;
-        for (size_t i = 0; i < points.size(); i += 3) {
-            const double x = points[i];
-            if (AnalogModel::magnitudeDb(kind, f, q, gain, x) < floorDb) continue;
-            const auto analogAt = [&](double y) { return AnalogModel::groupDelay(kind, f, q, gain, y) * fs; };
+        const auto analogAt = [&](double y) { return AnalogModel::groupDelay(kind, f, q, gain, y) * fs; };
+        // Short here and 10 % either side: where the delay swings through zero it is not short.
+        const auto deviationAt = [&](double x) {
+            if (AnalogModel::magnitudeDb(kind, f, q, gain, x) < floorDb) return 0.0;
             const double analog = analogAt(x);
-            // Short here and 10 % either side: where the delay swings through zero it is not short.
             if (std::fabs(analog) >= kShortDelay || std::fabs(analogAt(x / 1.1)) >= kShortDelay ||
                 std::fabs(analogAt(x * 1.1)) >= kShortDelay)
-                continue;
-            worst = std::max(worst, std::fabs(BandResponse::groupDelay(band, x) - analog));
-        }
+                return 0.0;
+            return std::fabs(BandResponse::groupDelay(band, x) - analog);
+        };
+        DelayDeviation worst;
+        for (size_t i = 0; i < points.size(); i += 3) worst.all = std::max(worst.all, deviationAt(points[i]));
+        for (double x : kLatencyPoints) worst.latency = std::max(worst.latency, deviationAt(x));
         return worst;
     }
 };
@@ -284,12 +297,18 @@ void noteHarm(Figure& passBand, Figure& harm, const Measures& m, float f, float 
 // Measures the group delay of a setting into a figure, corrected and plain.
 void noteDelay(Figure& fig, const Probe& p, int kind, float f, float q, float gain, double floorDb = -1e9) {
     fig.delayMeasured = true;
-    const double d = p.delayDeviation(kind, f, q, gain, true, floorDb);
-    if (d > fig.delayCorrected) {
-        fig.delayCorrected = d;
+    const DelayDeviation d = p.delayDeviation(kind, f, q, gain, true, floorDb);
+    if (d.all > fig.delayCorrected) {
+        fig.delayCorrected = d.all;
         fig.delayWhere = settingText(f, q, gain);
     }
-    fig.delayPlain = std::max(fig.delayPlain, p.delayDeviation(kind, f, q, gain, false, floorDb));
+    if (d.latency > fig.latencyCorrected) {
+        fig.latencyCorrected = d.latency;
+        fig.latencyWhere = settingText(f, q, gain);
+    }
+    const DelayDeviation plain = p.delayDeviation(kind, f, q, gain, false, floorDb);
+    fig.delayPlain = std::max(fig.delayPlain, plain.all);
+    fig.latencyPlain = std::max(fig.latencyPlain, plain.latency);
 }
 
 // Settings a quarter of a cell apart along a correction table's axis, scaled as the band scales it,
@@ -506,6 +525,13 @@ int main(int argc, char** argv) {
         std::printf("%-18s", name);
         for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f        ", f.delayCorrected, f.delayPlain);
         std::printf("   %s\n", figures[name][0].delayWhere.c_str());
+    }
+    std::printf("The same at 100 Hz and 1 kHz alone (latency; target %.2f samples)\n", kLatencyTarget);
+    for (const char* name : kOrder) {
+        if (!figures[name][0].delayMeasured) continue;
+        std::printf("%-18s", name);
+        for (const Figure& f : figures[name]) std::printf("   %6.3f / %6.3f        ", f.latencyCorrected, f.latencyPlain);
+        std::printf("   %s\n", figures[name][0].latencyWhere.c_str());
     }
     std::printf("air at 0 dB: largest tap %.3g (transparent when 0)\nworst settings at 48, 88.2 and 96 kHz:\n", airTaps);
     for (const char* name : kOrder) {

@@ -163,6 +163,14 @@ void LoadSettingsText(EffectState& state, const SettingsRecord& initial, const s
     ReadSettingsRecord(reader, slot.settings);
 }
 
+bool HasSettingsRecords(const std::string& settingsText) {
+    TokenReader reader(settingsText);
+    char token[kTokenSize];
+    while (!reader.readToken(token))
+        if (IsRecordKeyToken(token) && std::strcmp(token, "FIN_PRESET") != 0) return true;
+    return false;
+}
+
 SettingsRecord InitialSettingsOf(const std::string& directory) {
     InitialSettings initial;
     if (!directory.empty()) initial.read(MakePresetDirectory(directory));

@@ -35,6 +35,9 @@ bool ReadChunkFile(const std::string& path, std::vector<char>& chunk, std::strin
 void LoadSettingsText(EffectState& state, const SettingsRecord& initial, const std::string& settingsText,
                       const PresetInfo* info);
 
+// True when text holds at least one record of a settings file.
+bool HasSettingsRecords(const std::string& text);
+
 // The initial settings of an installation directory (the built-in ones where it has none).
 SettingsRecord InitialSettingsOf(const std::string& directory);
 

@@ -114,7 +114,7 @@ bool applySource(vsthost::Host& host, const RenderOptions& o, const std::string&
     }
     std::string settingsText;
     if (!ReadWholeFile(settingsPath, settingsText)) return error = settingsPath + ": cannot be read", false;
-    if (settingsText.find('!') == std::string::npos || settingsText.find('#') == std::string::npos)
+    if (!HasSettingsRecords(settingsText))
         return error = settingsPath + ": not a preset settings file (no records)", false;
     EffectState state = stateOf(host);
     LoadSettingsText(state, InitialSettingsOf(userDir), settingsText, infoPointer);

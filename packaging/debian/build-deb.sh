@@ -30,7 +30,11 @@ install -m 0644 "$here/tovin-profile.sh" "$root/etc/profile.d/tovin.sh"
 install -m 0644 "$here/tovin-user-setup.desktop" "$root/etc/xdg/autostart/"
 
 install -m 0644 "$here/copyright" "$root/usr/share/doc/tovin/"
-[ -f "$top/docs/guide.md" ] && install -m 0644 "$top/docs/guide.md" "$root/usr/share/doc/tovin/"
+# The user guide with its pictures, and as HTML where Debian's python3-markdown is installed.
+install -m 0644 "$top/docs/guide.md" "$top"/docs/*.png "$root/usr/share/doc/tovin/"
+if /usr/bin/python3 -c 'import markdown' 2>/dev/null; then
+  sh "$top/docs/render_guide.sh" "$root/usr/share/doc/tovin" > /dev/null
+fi
 sed "s/@VERSION@/$version/" "$here/changelog" | gzip -9n > "$root/usr/share/doc/tovin/changelog.gz"
 for page in tovin-render tovin-user-setup; do
   sed "s/@VERSION@/$version/" "$here/$page.1" | gzip -9n > "$root/usr/share/man/man1/$page.1.gz"

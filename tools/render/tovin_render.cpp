@@ -224,7 +224,7 @@ int main(int argc, char** argv) {
 
     std::string source;
     if (!applySource(host, o, userDir, source, error) || !applySets(host, o, error)) return fail(error);
-    if (!o.sets.empty()) source += " with " + std::to_string(o.sets.size()) + " values set";
+    if (!o.sets.empty()) source += " with " + std::to_string(o.sets.size()) + (o.sets.size() == 1 ? " value set" : " values set");
     const EffectState finalState = stateOf(host);
     const SettingResponse response = ComputeResponse(finalState, rate);
     if (!o.quiet) {

@@ -4,6 +4,7 @@
 // on request, draws the setting's magnitude response. See UsageText() for the command line.
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <cmath>
 #include <cstdio>
@@ -177,6 +178,12 @@ void describe(const SettingResponse& r, const std::string& source) {
     }
 }
 
+std::string lowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
 double toDb(double x) { return x > 0.0 ? 20.0 * std::log10(x) : -999.0; }
 
 }  // namespace
@@ -252,6 +259,10 @@ int main(int argc, char** argv) {
     for (long done = 0; done < static_cast<long>(kSettleSeconds * rate); done += o.block)
         host.processStereo(silence.data(), silence.data(), sinkL.data(), sinkR.data(), o.block);
 
+    // The output always takes the input's format; a different name would mislead whoever opens it.
+    if (lowerExtension(o.input) != lowerExtension(o.output))
+        std::fprintf(stderr, "tovin-render: note: %s gets the format of %s, whatever its name says\n", o.output.c_str(),
+                     o.input.c_str());
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::signal(SIGHUP, onSignal);

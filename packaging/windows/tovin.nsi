@@ -53,6 +53,14 @@ Var ProToolsDir
 
 Section "Tovin VST plug-in" SecPlugin
   SectionIn RO
+  ; Moved to another folder: the host must not find the old copy as well.
+  ReadRegStr $0 HKLM "${KEY}" "VstDirectory"
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+    Delete "$0\Tovin.dll"
+    Delete "$0\Morvashel.dll"
+    RMDir "$0"
+  ${EndIf}
   SetOutPath "$INSTDIR"
   SetOverwrite on
   File "${BUILD}/Tovin.dll"
@@ -111,9 +119,10 @@ SectionEnd
 Function .onInit
   SetRegView 64
   SetShellVarContext all
-  ; A re-install goes where the last one went, unless told otherwise.
+  ; A re-install goes where the last one went, unless told otherwise (/D= sets $INSTDIR first).
   ReadRegStr $0 HKLM "${KEY}" "VstDirectory"
   ${If} $0 != ""
+  ${AndIf} $INSTDIR == "$PROGRAMFILES64\VSTPlugins"
     StrCpy $INSTDIR $0
   ${EndIf}
   ReadRegStr $DataDir HKLM "${KEY}" "InstallDirectory"

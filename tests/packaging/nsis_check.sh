@@ -2,7 +2,8 @@
 # The Windows installer under Wine, silent, as a user's machine meets it: before it, the plug-in
 # stops on its "Alert" box (which the check sees and closes); installed, our host loads the installed
 # Tovin.dll with no box and finds the factory presets; a user preset, changed options and a deleted
-# factory preset, then a re-install: the user's files stay, the factory preset is back; the silent
+# factory preset, then a re-install into another VST folder (the old copy goes): the user's files
+# stay, the factory preset is back; the silent
 # uninstall removes the plug-in, the adapter, the factory presets and the registry value and keeps
 # the user's files; a second install and an uninstall with /PURGE leave nothing.
 # Usage: tests/packaging/nsis_check.sh SETUP.exe PREFIX LOAD_CHECK.exe PLUGIN.dll
@@ -32,7 +33,7 @@ fi
 wineserver -p10 </dev/null >/dev/null 2>&1 || true
 # What an earlier run left.
 wine reg delete 'HKLM\Software\Corvane' /f /reg:64 >/dev/null 2>&1 || true
-rm -rf "$c/ProgramData/Corvane" "$vst" "$c/Program Files/Common Files/Digidesign" "$work"
+rm -rf "$c/ProgramData/Corvane" "$vst" "$c/VST" "$c/Program Files/Common Files/Digidesign" "$work"
 mkdir -p "$work"
 regvalue() { wine reg query 'HKLM\Software\Corvane\Tovin' /v InstallDirectory /reg:64 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 load() { timeout 60 wine "$load_check" "$1" > "$work/load.txt" 2>&1; }
@@ -58,15 +59,16 @@ cp "$data/preset0000.prt" "$data/preset0501.prt"
 sed 's/Vocal Clarity/My Own/' "$data/preset0000.inf" > "$data/preset0501.inf"
 printf '!INCR_WHEEL#1#\n' > "$data/options"
 rm "$data/preset0003.inf"
-timeout 120 wine "$setup" /S || fail "silent re-install"
+timeout 120 wine "$setup" /S '/D=C:\VST' || fail "silent re-install"
+[ -f "$c/VST/Tovin.dll" ] && [ ! -e "$vst/Tovin.dll" ] || fail "the re-install did not move the plug-in to C:\VST"
 grep -q "My Own" "$data/preset0501.inf" || fail "the re-install lost the user's preset"
 [ "$(cat "$data/options")" = '!INCR_WHEEL#1#' ] || fail "the re-install replaced the user's options"
 [ -f "$data/preset0003.inf" ] || fail "the re-install did not restore a factory preset"
 [ -f "$protools/Tovin.dpm" ] || fail "the re-install dropped the adapter"
-step "re-installed: the user's preset and options kept, the factory preset restored"
+step "re-installed into C:\\VST: the user's preset and options kept, the factory preset restored"
 
 timeout 120 wine "$data/Uninstall.exe" /S '_?=C:\ProgramData\Corvane\Tovin' || fail "silent uninstall"
-[ ! -e "$vst/Tovin.dll" ] && [ ! -e "$protools/Tovin.dpm" ] && [ ! -e "$data/Tovin.dll" ] || fail "binaries left"
+[ ! -e "$c/VST/Tovin.dll" ] && [ ! -e "$protools/Tovin.dpm" ] && [ ! -e "$data/Tovin.dll" ] || fail "binaries left"
 [ ! -e "$data/preset0000.inf" ] || fail "factory presets left"
 [ -z "$(regvalue)" ] || fail "the registry value is left"
 grep -q "My Own" "$data/preset0501.inf" && [ -f "$data/options" ] || fail "the uninstall removed the user's files"

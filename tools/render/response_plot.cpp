@@ -1,6 +1,7 @@
 #include "tools/render/response_plot.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -231,6 +232,9 @@ bool WriteResponsePlot(const SettingResponse& response, const PlotOptions& optio
     bool ok = out.valid();
     if (ok) ok = cairo_surface_write_to_png(surface, out.temporaryPath().c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
+    // The font caches of cairo and fontconfig live until released; a tool that draws once lets them go.
+    cairo_debug_reset_static_data();
+    FcFini();
     if (!ok || !out.commit()) {
         error = path + ": cannot be written";
         return false;

@@ -34,6 +34,7 @@ install -m 0644 "$here/copyright" "$root/usr/share/doc/tovin/"
 install -m 0644 "$top/docs/guide.md" "$top"/docs/*.png "$root/usr/share/doc/tovin/"
 if /usr/bin/python3 -c 'import markdown' 2>/dev/null; then
   sh "$top/docs/render_guide.sh" "$root/usr/share/doc/tovin" > /dev/null
+  install -D -m 0644 "$here/tovin-guide.doc-base" "$root/usr/share/doc-base/tovin-guide"
 fi
 sed "s/@VERSION@/$version/" "$here/changelog" | gzip -9n > "$root/usr/share/doc/tovin/changelog.gz"
 for page in tovin-render tovin-user-setup; do

@@ -89,9 +89,11 @@ Section /o "Pro Tools adapter (Tovin.dpm)" SecProTools
   CreateDirectory "$ProToolsDir"
   SetOutPath "$ProToolsDir"
   File "${BUILD}/Tovin.dpm"
-  ; The adapter loads Tovin.dll from the installation directory.
+  ; The adapter loads Tovin.dll from the installation directory; its editor finds the file dialog
+  ; beside it.
   SetOutPath "$DataDir"
   File "${BUILD}/Tovin.dll"
+  File "${BUILD}/Morvashel.dll"
   WriteRegStr HKLM "${KEY}" "ProToolsDirectory" "$ProToolsDir"
 SectionEnd
 
@@ -180,6 +182,7 @@ Section "Uninstall"
   ${EndIf}
   ; $INSTDIR is the installation directory here, where the uninstaller runs from.
   Delete "$INSTDIR\Tovin.dll"
+  Delete "$INSTDIR\Morvashel.dll"
   !include "${FACTORY_UNINSTALL_LIST}"
   ${GetParameters} $R0
   ClearErrors

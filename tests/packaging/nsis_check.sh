@@ -45,7 +45,7 @@ step "without an installation: $(grep 'message box' "$work/load.txt" | head -n 1
 
 timeout 120 wine "$setup" /S /PROTOOLS || fail "silent install"
 [ -f "$vst/Tovin.dll" ] && [ -f "$vst/Morvashel.dll" ] || fail "no Tovin.dll in $vst"
-[ -f "$protools/Tovin.dpm" ] && [ -f "$data/Tovin.dll" ] || fail "the Pro Tools adapter is not installed"
+[ -f "$protools/Tovin.dpm" ] && [ -f "$data/Tovin.dll" ] && [ -f "$data/Morvashel.dll" ] || fail "the Pro Tools adapter is not installed"
 [ -f "$data/InitSettings" ] && [ -f "$data/options" ] && [ -f "$data/preset0000.prt" ] || fail "no factory bank in $data"
 [ "$(regvalue)" = 'C:\ProgramData\Corvane\Tovin\' ] || fail "InstallDirectory is '$(regvalue)'"
 step "installed: $(ls "$data" | wc -l) files in C:\\ProgramData\\Corvane\\Tovin, InstallDirectory $(regvalue)"
@@ -68,7 +68,7 @@ grep -q "My Own" "$data/preset0501.inf" || fail "the re-install lost the user's 
 step "re-installed into C:\\VST: the user's preset and options kept, the factory preset restored"
 
 timeout 120 wine "$data/Uninstall.exe" /S '_?=C:\ProgramData\Corvane\Tovin' || fail "silent uninstall"
-[ ! -e "$c/VST/Tovin.dll" ] && [ ! -e "$protools/Tovin.dpm" ] && [ ! -e "$data/Tovin.dll" ] || fail "binaries left"
+[ ! -e "$c/VST/Tovin.dll" ] && [ ! -e "$protools/Tovin.dpm" ] && [ ! -e "$data/Tovin.dll" ] && [ ! -e "$data/Morvashel.dll" ] || fail "binaries left"
 [ ! -e "$data/preset0000.inf" ] || fail "factory presets left"
 [ -z "$(regvalue)" ] || fail "the registry value is left"
 grep -q "My Own" "$data/preset0501.inf" && [ -f "$data/options" ] || fail "the uninstall removed the user's files"

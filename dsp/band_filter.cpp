@@ -175,7 +175,10 @@ bool BandFilter::filter(float* buf, int n) {
         for (int done = 0; done < n; done += kLongest) touched = filter(buf + done, std::min(kLongest, n - done)) || touched;
         return touched;
     }
-    record(buf, n);
+    // Only a band that has or is designing a correction needs its input: the others note that
+    // their history is stale, and a new correction waits until enough of it is fresh.
+    if (keepsHistory()) record(buf, n);
+    else historyFresh_ = 0;
     const bool correcting = correctionRunning();
     const bool touched = sections_[0].running() || sections_[1].running() || sections_[2].running() ||
                          outputGain_ != 1.0f || outputGainTarget_ != 1.0f || correcting;
@@ -188,8 +191,15 @@ bool BandFilter::filter(float* buf, int n) {
     return true;
 }
 
+void BandFilter::applySteadyGain(float* buf, int n) const {
+    if (outputGain_ == 1.0f) return;
+    const float g = outputGain_;
+    for (int i = 0; i < n; ++i) buf[i] *= g;
+}
+
 void BandFilter::finishCorrected(float* buf, int n) {
     addCorrection(buf, n);
+    applySteadyGain(buf, n);
     guardStates();
     if (n > 0) countTinyOutput(buf[0], buf, n);
 }
@@ -202,8 +212,8 @@ void BandFilter::finish(float* buf, int n) {
             if (std::fabs(outputGain_ - outputGainTarget_) <= 0.001f) outputGain_ = outputGainTarget_;
             buf[i] *= outputGain_;
         }
-    } else if (outputGain_ != 1.0f) {
-        for (int i = 0; i < n; ++i) buf[i] *= outputGain_;
+    } else {
+        applySteadyGain(buf, n);
     }
 
     guardStates();

@@ -5,7 +5,7 @@
 // With --baseline, another build of Tovin runs in the same alternation (before/after a change).
 //
 //   tovin_peer_compare [--tovin path] [--peer path] [--baseline path] [--rate 48000] [--rounds 15]
-//                      [--seconds 1]
+//                      [--seconds 1] [--only setting]   (--only: that setting alone, e.g. for a profile)
 #include "dsp/piecewise_map.h"
 #include "tools/vsthost/vst_host.h"
 
@@ -154,7 +154,7 @@ void printTable(const char* title, const Table& t, const char* format) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string tovinPath = TOVIN_PLUGIN_PATH, peerPath = kPeerPath, baselinePath;
+    std::string tovinPath = TOVIN_PLUGIN_PATH, peerPath = kPeerPath, baselinePath, only;
     float rate = 48000.0f;
     int rounds = 15;
     double seconds = 1.0;
@@ -166,6 +166,7 @@ int main(int argc, char** argv) {
         else if (a == "--rate") rate = static_cast<float>(std::atof(argv[i + 1]));
         else if (a == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--seconds") seconds = std::atof(argv[i + 1]);
+        else if (a == "--only") only = argv[i + 1];
     }
 
     Signal signal;
@@ -183,6 +184,7 @@ int main(int argc, char** argv) {
     const int players = static_cast<int>(paths.size());
     Table tovin{}, peer{}, baseline{}, ratio{}, gain{};
     for (int s = 0; s < kSettingCount; ++s) {
+        if (!only.empty() && only != kSettings[s].name) continue;
         for (int b = 0; b < kBlockCount; ++b) {
             const int block = kBlocks[b];
             std::vector<std::unique_ptr<vsthost::Host>> hosts;

@@ -19,16 +19,10 @@ void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxSta
     SectionKernels::Stage stages[kMaxStages];
     for (int s = 0; s < count_; ++s)
         stages[s] = kernelStage(*stages_[s].left, *stages_[s].right, stages_[s].gainLeft, stages_[s].gainRight);
-    for (int i = 0; i < n; ++i) {
-        frames_[2 * i] = left[i];
-        frames_[2 * i + 1] = right[i];
-    }
+    SectionKernels::interleave(left, right, frames_, n);
     float first[kMaxStages][2] = {};
     SectionKernels::run(stages, count_, frames_, n, first);
-    for (int i = 0; i < n; ++i) {
-        left[i] = frames_[2 * i];
-        right[i] = frames_[2 * i + 1];
-    }
+    SectionKernels::deinterleave(frames_, left, right, n);
     for (int s = 0; s < count_; ++s) {
         const SectionKernels::Stage& k = stages[s];
         stages_[s].left->setStates(k.x1[0], k.x2[0], k.y1[0], k.y2[0]);

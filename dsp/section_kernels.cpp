@@ -284,6 +284,32 @@ const Kernels kernels;
 
 void run(Stage* stages, int count, float* frames, int n, float (*first)[2]) { kernels.run(stages, count, frames, n, first); }
 
+void interleave(const float* left, const float* right, float* frames, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);
+        _mm_storeu_ps(frames + 2 * i, _mm_unpacklo_ps(l, r));
+        _mm_storeu_ps(frames + 2 * i + 4, _mm_unpackhi_ps(l, r));
+    }
+    for (; i < n; ++i) {
+        frames[2 * i] = left[i];
+        frames[2 * i + 1] = right[i];
+    }
+}
+
+void deinterleave(const float* frames, float* left, float* right, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 a = _mm_loadu_ps(frames + 2 * i), b = _mm_loadu_ps(frames + 2 * i + 4);
+        _mm_storeu_ps(left + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(right + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+    for (; i < n; ++i) {
+        left[i] = frames[2 * i];
+        right[i] = frames[2 * i + 1];
+    }
+}
+
 bool usesWideVectors() { return kernels.run != Portable::runPortable; }
 
 }  // namespace SectionKernels

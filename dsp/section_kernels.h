@@ -24,6 +24,10 @@ struct Stage {
 // updates their states; first[s] gets stage s's output (after its gain) for frame 0.
 void run(Stage* stages, int count, float* frames, int n, float (*first)[2]);
 
+// Between separate channel buffers and interleaved frames.
+void interleave(const float* left, const float* right, float* frames, int n);
+void deinterleave(const float* frames, float* left, float* right, int n);
+
 // Whether run() uses the 256-bit code.
 bool usesWideVectors();
 

@@ -159,9 +159,15 @@ bool inputsInRange(const float* x, int n) {
 
 }  // namespace
 
-void BandFilter::addCorrection(float* buf, int n) {
+// The piece's inputs in the history, checked for the state limit.
+const float* BandFilter::correctionInput(int n) {
     const float* x = history_ + historyEnd_ - n;
     historyInRange_ = inputsInRange(x, n);
+    return x;
+}
+
+void BandFilter::addCorrection(float* buf, int n) {
+    const float* x = correctionInput(n);
     const int cur = current_, old = 1 - current_;
     if (fadeIn_ >= 1.0f) {
         if (tapLength_[cur] > 0) CorrectionFir::accumulate(taps_[cur], tapLength_[cur], x, buf, n);
@@ -222,9 +228,30 @@ void BandFilter::applySteadyGain(float* buf, int n) const {
 
 void BandFilter::finishCorrected(float* buf, int n) {
     addCorrection(buf, n);
+    completeCorrected(buf, n);
+}
+
+void BandFilter::completeCorrected(float* buf, int n) {
     applySteadyGain(buf, n);
     guardStates();
     if (n > 0) countTinyOutput(buf[0], buf, n);
+}
+
+void BandFilter::finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n) {
+    const int length = left.tapLength_[left.current_];
+    const bool together = left.fadeIn_ >= 1.0f && right.fadeIn_ >= 1.0f && length > 0 &&
+                          length == right.tapLength_[right.current_];
+    if (!together) {
+        left.finishCorrected(leftBuf, n);
+        right.finishCorrected(rightBuf, n);
+        return;
+    }
+    const float* xLeft = left.correctionInput(n);
+    const float* xRight = right.correctionInput(n);
+    CorrectionFir::accumulateStereo(left.taps_[left.current_], right.taps_[right.current_], length, xLeft, xRight,
+                                    leftBuf, rightBuf, n);
+    left.completeCorrected(leftBuf, n);
+    right.completeCorrected(rightBuf, n);
 }
 
 void BandFilter::finish(float* buf, int n) {

@@ -75,6 +75,9 @@ public:
     bool correctedChainable(const BandFilter& other) const;
     void recordInput(const float* in, int n) { record(in, n); }
     void finishCorrected(float* buf, int n);
+    // Both channels' bands of a slot, their taps run together where both have one steady set of the
+    // same length.
+    static void finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n);
 
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.
@@ -114,6 +117,8 @@ private:
     bool keepsHistory() const { return designStep_ != DesignStep::kIdle || correctionRunning(); }
     void applySteadyGain(float* buf, int n) const;
     void addCorrection(float* buf, int n);
+    const float* correctionInput(int n);
+    void completeCorrected(float* buf, int n);
 
     float sampleRate_ = 44100.0f;
     float rateScale_ = 1.0f;  // fs / 44100: the scale of the correction grids

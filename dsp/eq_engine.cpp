@@ -250,8 +250,7 @@ void EqEngine::runCorrectedSlot(int k, int n) {
         float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
         chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
     }
-    left.finishCorrected(work_[0], n);
-    right.finishCorrected(work_[1], n);
+    BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n);
 }
 
 void EqEngine::runSlot(int ch, int k, float* work, int n) {

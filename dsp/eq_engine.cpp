@@ -191,11 +191,11 @@ void EqEngine::runStereo(int n) {
         BandFilter& right = bands_[1][k];
         const bool bothRun = left.runs() && right.runs();
         if (bothRun && left.chainable(right) && chainSlot(k, n)) continue;
-        runChain(n);
         if (bothRun && left.correctedChainable(right)) {
             runCorrectedSlot(k, n);
             continue;
         }
+        runChain(n);
         if (left.runs()) left.filter(work_[0], n);
         if (right.runs()) right.filter(work_[1], n);
     }
@@ -223,10 +223,10 @@ bool EqEngine::chainSlot(int k, int n) {
     return true;
 }
 
-void EqEngine::runChain(int n) {
+void EqEngine::runChain(int n, float* lastInputLeft, float* lastInputRight) {
     if (chain_.empty()) return;
     float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
-    chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
+    chain_.run(work_[0], work_[1], n, firstLeft, firstRight, lastInputLeft, lastInputRight);
     for (int i = 0; i < chainedCount_; ++i) {
         const ChainedBand& c = chained_[i];
         bands_[0][c.slot].finishChained(firstLeft[c.lastStage]);
@@ -235,20 +235,36 @@ void EqEngine::runChain(int n) {
     chainedCount_ = 0;
 }
 
-// A settled correction: both channels' sections together, then each channel's taps and gain.
+// A settled correction: its sections end the chain collected so far (their inputs kept for the
+// taps), then each channel's taps and gain.
 void EqEngine::runCorrectedSlot(int k, int n) {
     BandFilter& left = bands_[0][k];
     BandFilter& right = bands_[1][k];
-    left.recordInput(work_[0], n);
-    right.recordInput(work_[1], n);
     BiquadSection* leftSections[BandFilter::kSections];
     BiquadSection* rightSections[BandFilter::kSections];
     const int count = left.chainSections(leftSections);
     right.chainSections(rightSections);
-    if (count > 0) {
+    if (count == 0) {
+        runChain(n);
+        left.recordInput(work_[0], n);
+        right.recordInput(work_[1], n);
+    } else {
+        if (chain_.size() + count > SectionChain::kMaxStages) runChain(n);
+        // A band's sections are consecutive stages: the first one's input is the band's.
+        if (count > 1) {
+            runChain(n);
+            left.recordInput(work_[0], n);
+            right.recordInput(work_[1], n);
+        }
         for (int i = 0; i < count; ++i) chain_.add(*leftSections[i], *rightSections[i]);
-        float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
-        chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
+        if (count > 1) {
+            runChain(n);
+        } else {
+            float inputLeft[kSubBlockLength], inputRight[kSubBlockLength];
+            runChain(n, inputLeft, inputRight);
+            left.recordInput(inputLeft, n);
+            right.recordInput(inputRight, n);
+        }
     }
     BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n);
 }

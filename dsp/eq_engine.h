@@ -95,7 +95,7 @@ private:
     void runSlot(int ch, int slot, float* work, int n);
     void runStereo(int n);
     bool chainSlot(int slot, int n);
-    void runChain(int n);
+    void runChain(int n, float* lastInputLeft = nullptr, float* lastInputRight = nullptr);
     void runCorrectedSlot(int slot, int n);
     // Written by other threads.
     std::atomic<float> sampleRate_{44100.0f};

@@ -13,7 +13,8 @@ SectionKernels::Stage kernelStage(const BiquadSection& left, const BiquadSection
 
 }  // namespace
 
-void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages]) {
+void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
+                       float* inputLeft, float* inputRight) {
     assert(n <= kMaxFrames);
     if (n > kMaxFrames) n = kMaxFrames;  // the engine never asks for more than a sub-block
     SectionKernels::Stage stages[kMaxStages];
@@ -21,8 +22,10 @@ void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxSta
         stages[s] = kernelStage(*stages_[s].left, *stages_[s].right, stages_[s].gainLeft, stages_[s].gainRight);
     SectionKernels::interleave(left, right, frames_, n);
     float first[kMaxStages][2] = {};
-    SectionKernels::run(stages, count_, frames_, n, first);
+    const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
+    SectionKernels::run(stages, count_, frames_, n, first, keepInputs ? lastInputs_ : nullptr);
     SectionKernels::deinterleave(frames_, left, right, n);
+    if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
     for (int s = 0; s < count_; ++s) {
         const SectionKernels::Stage& k = stages[s];
         stages_[s].left->setStates(k.x1[0], k.x2[0], k.y1[0], k.y2[0]);

@@ -23,8 +23,10 @@ public:
     }
 
     // Runs the stages over n (at most kMaxFrames) samples of both channels in place and empties the
-    // chain. first[s] gets stage s's output for sample 0 on each channel.
-    void run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages]);
+    // chain. first[s] gets stage s's output for sample 0 on each channel. Given inputLeft and
+    // inputRight, the last stage's inputs are copied there.
+    void run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
+             float* inputLeft = nullptr, float* inputRight = nullptr);
 
 private:
     struct Stage {
@@ -35,4 +37,5 @@ private:
     Stage stages_[kMaxStages] = {};
     int count_ = 0;
     float frames_[2 * kMaxFrames] = {};
+    float lastInputs_[2 * kMaxFrames] = {};
 };

@@ -37,7 +37,7 @@ constexpr int kPortableGroup = 3;
 
 // G consecutive stages, stage s working on frame t - s at time step t.
 template <int G>
-void portableGroup(Stage* st, float* frames, int n, float (*first)[2]) {
+void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
     using Stages = std::make_integer_sequence<int, G>;
     __m128d b0[G], b1[G], b2[G], a1[G], a2[G], x1[G], x2[G], y1[G], y2[G];
     __m128 gain[G];
@@ -57,7 +57,10 @@ void portableGroup(Stage* st, float* frames, int n, float (*first)[2]) {
                 const int i = t - s;
                 if (!all && (i < 0 || i >= n)) return;
                 float* p = frames + 2 * i;
-                const __m128d x = _mm_cvtps_pd(loadFrame(p));
+                const __m128 in = loadFrame(p);
+                if constexpr (s == G - 1)
+                    if (lastInputs != nullptr) storeFrame(lastInputs + 2 * i, in);
+                const __m128d x = _mm_cvtps_pd(in);
                 // (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses.
                 const __m128d y = _mm_sub_pd(
                     _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0[s], x), _mm_mul_pd(b1[s], x1[s])), _mm_mul_pd(b2[s], x2[s])),
@@ -91,13 +94,14 @@ void portableGroup(Stage* st, float* frames, int n, float (*first)[2]) {
 }  // namespace
 
 namespace Portable {
-void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2]) {
+void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
     for (int s = 0; n > 0 && s < count; s += kPortableGroup) {
         const int g = count - s < kPortableGroup ? count - s : kPortableGroup;
+        float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
-        case 1: portableGroup<1>(stages + s, frames, n, first + s); break;
-        case 2: portableGroup<2>(stages + s, frames, n, first + s); break;
-        default: portableGroup<3>(stages + s, frames, n, first + s); break;
+        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
+        case 2: portableGroup<2>(stages + s, frames, n, first + s, inputs); break;
+        default: portableGroup<3>(stages + s, frames, n, first + s, inputs); break;
         }
     }
 }
@@ -179,7 +183,7 @@ template <class F, int... I>
 
 // G stages (2 to 4) in V registers; with an odd G the last register is a 128-bit one with one stage.
 template <int G>
-__attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, float (*first)[2]) {
+__attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
     constexpr int V = (G + 1) / 2;
     constexpr int W = G / 2;  // registers with two stages
     constexpr bool narrowLast = W < V;
@@ -206,6 +210,8 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
                 float* pHi = frames + 2 * (hiIn ? hi : lo);
                 const __m128 in = _mm_castsi128_ps(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pLo)),
                                                                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pHi))));
+                if constexpr (v == W - 1)
+                    if (lastInputs != nullptr && hiIn) storeFrame(lastInputs + 2 * hi, _mm_movehl_ps(in, in));
                 WideSections& w = wide[v];
                 const Wide x = _mm256_cvtps_pd(in);
                 const Wide y = w.output(x);
@@ -249,15 +255,16 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
     if constexpr (narrowLast) store(narrow, st[V - 1]);
 }
 
-void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2]) {
+void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < kWideGroup ? count - s : kWideGroup;
         if (count - s == kWideGroup + 1) g = 3;  // 3 + 2 rather than 4 + 1
+        float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
-        case 1: portableGroup<1>(stages + s, frames, n, first + s); break;
-        case 2: wideGroup<2>(stages + s, frames, n, first + s); break;
-        case 3: wideGroup<3>(stages + s, frames, n, first + s); break;
-        default: wideGroup<4>(stages + s, frames, n, first + s); break;
+        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
+        case 2: wideGroup<2>(stages + s, frames, n, first + s, inputs); break;
+        case 3: wideGroup<3>(stages + s, frames, n, first + s, inputs); break;
+        default: wideGroup<4>(stages + s, frames, n, first + s, inputs); break;
         }
         s += g;
     }
@@ -267,7 +274,7 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2]) 
 #endif
 
 namespace {
-using Run = void (*)(Stage*, int, float*, int, float (*)[2]);
+using Run = void (*)(Stage*, int, float*, int, float (*)[2], float*);
 
 struct Kernels {
     Run run = Portable::runPortable;
@@ -282,7 +289,9 @@ struct Kernels {
 const Kernels kernels;
 }  // namespace
 
-void run(Stage* stages, int count, float* frames, int n, float (*first)[2]) { kernels.run(stages, count, frames, n, first); }
+void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    kernels.run(stages, count, frames, n, first, lastInputs);
+}
 
 void interleave(const float* left, const float* right, float* frames, int n) {
     int i = 0;

@@ -21,8 +21,9 @@ struct Stage {
 };
 
 // Runs stages[0..count) in order over n frames of interleaved left/right samples in place and
-// updates their states; first[s] gets stage s's output (after its gain) for frame 0.
-void run(Stage* stages, int count, float* frames, int n, float (*first)[2]);
+// updates their states; first[s] gets stage s's output (after its gain) for frame 0. Given
+// lastInputs (n frames), the last stage's inputs are kept there: a band with a correction needs them.
+void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs = nullptr);
 
 // Between separate channel buffers and interleaved frames.
 void interleave(const float* left, const float* right, float* frames, int n);
@@ -32,7 +33,7 @@ void deinterleave(const float* frames, float* left, float* right, int n);
 bool usesWideVectors();
 
 namespace Portable {
-void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2]);
+void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs = nullptr);
 }  // namespace Portable
 
 }  // namespace SectionKernels

@@ -35,8 +35,10 @@ std::vector<SectionKernels::Stage> randomStages(int count, unsigned seed) {
 }
 
 // Stage by stage, channel by channel, the way a single band runs.
-void runOneByOne(std::vector<SectionKernels::Stage>& stages, std::vector<float>& frames, int n, float (*first)[2]) {
+void runOneByOne(std::vector<SectionKernels::Stage>& stages, std::vector<float>& frames, int n, float (*first)[2],
+                 std::vector<float>& lastInputs) {
     for (size_t s = 0; s < stages.size(); ++s) {
+        if (s + 1 == stages.size()) lastInputs = frames;
         SectionKernels::Stage& st = stages[s];
         for (int ch = 0; ch < 2; ++ch) {
             for (int i = 0; i < n; ++i) {
@@ -66,15 +68,19 @@ TEST(SectionKernels, EveryPathMatchesTheSectionsOneByOne) {
             auto want = stages;
             std::vector<float> wantFrames = input;
             float wantFirst[SectionKernels::kMaxStages][2] = {};
-            runOneByOne(want, wantFrames, n, wantFirst);
+            std::vector<float> wantInputs;
+            runOneByOne(want, wantFrames, n, wantFirst, wantInputs);
             // The processor's choice, then the portable code.
             for (bool portable : {false, true}) {
                 auto got = stages;
                 std::vector<float> frames = input;
                 float first[SectionKernels::kMaxStages][2] = {};
-                if (portable) SectionKernels::Portable::runPortable(got.data(), count, frames.data(), n, first);
-                else SectionKernels::run(got.data(), count, frames.data(), n, first);
+                // The last stage's inputs are what a band with a correction keeps.
+                std::vector<float> inputs(frames.size());
+                if (portable) SectionKernels::Portable::runPortable(got.data(), count, frames.data(), n, first, inputs.data());
+                else SectionKernels::run(got.data(), count, frames.data(), n, first, inputs.data());
                 ASSERT_EQ(frames, wantFrames) << count << " stages, " << n << " frames, portable " << portable;
+                ASSERT_EQ(inputs, wantInputs) << count << " stages, " << n << " frames, portable " << portable;
                 for (int s = 0; s < count; ++s) {
                     const auto& a = got[static_cast<size_t>(s)];
                     const auto& b = want[static_cast<size_t>(s)];

@@ -103,8 +103,13 @@ void EqEngine::readControls() {
     c.msEncodeInput = msEncodeInput_.load(kRelaxed);
     c.msDecodeOutput = msDecodeOutput_.load(kRelaxed);
     c.volumeWhenOff = volumeWhenOff_.load(kRelaxed);
+    for (int ch = 0; ch < kChannels; ++ch) c.volume[ch] = volumeFactor_[ch].load(kRelaxed);
+}
+
+// Only a sub-block that runs the bands reads their controls.
+void EqEngine::readBandControls() {
+    Controls& c = controls_;
     for (int ch = 0; ch < kChannels; ++ch) {
-        c.volume[ch] = volumeFactor_[ch].load(kRelaxed);
         for (int k = 0; k < kSlots; ++k) {
             const BandInbox& in = band_[ch][k];
             c.band[ch][k] = {in.frequency.load(kRelaxed), in.gain.load(kRelaxed), in.q.load(kRelaxed),
@@ -146,6 +151,7 @@ void EqEngine::beginStep() {
     loud_ = false;
     // Fully off, the volume glides whether or not the input is silent.
     if (fullyOff_) glideGains();
+    else readBandControls();
 }
 
 // The sub-block's first processed sample: the volume glides (the dry share keeps the gain from

@@ -83,6 +83,7 @@ private:
     void beginStep();
     void serveRequests();
     void readControls();
+    void readBandControls();
     void stepGeneralOnOff();
     void glideGains();
     void startProcessing(int channels);

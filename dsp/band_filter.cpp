@@ -141,17 +141,27 @@ constexpr Bits4 kMagnitude4 = {0x7fffffffu, 0x7fffffffu, 0x7fffffffu, 0x7fffffff
 
 // A NaN among the inputs makes the sum NaN, which fails the comparison. Four partial sums: the
 // test only asks whether the inputs are far beyond any signal.
+inline Float4 magnitude4(const float* x) {
+    Bits4 v;
+    std::memcpy(&v, x, sizeof v);
+    v &= kMagnitude4;
+    Float4 m;
+    std::memcpy(&m, &v, sizeof m);
+    return m;
+}
+
 bool inputsInRange(const float* x, int n) {
-    Float4 sums = {};
+    Float4 sums = {}, more = {};
     int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        Bits4 v;
-        std::memcpy(&v, x + i, sizeof v);
-        v &= kMagnitude4;
-        Float4 magnitude;
-        std::memcpy(&magnitude, &v, sizeof magnitude);
-        sums += magnitude;
+    for (; i + 8 <= n; i += 8) {
+        sums += magnitude4(x + i);
+        more += magnitude4(x + i + 4);
     }
+    if (i + 4 <= n) {
+        sums += magnitude4(x + i);
+        i += 4;
+    }
+    sums += more;
     float sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
     for (; i < n; ++i) sum += std::fabs(x[i]);
     return sum < static_cast<float>(BiquadSection::kStateLimit);

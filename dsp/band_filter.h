@@ -63,12 +63,12 @@ public:
     // channel's band of the slot are both steady (no glide, a steady output gain, no guard active)
     // with the same running sections; chainSections() lists them, steadyOutputGain() is what scales
     // the last one's output, and finishChained() completes the piece with the band's first output
-    // sample.
+    // sample, told whether the chain found the sections' states in range (it flushed tiny ones).
     bool filter(float* buf, int n);
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
     float steadyOutputGain() const { return outputGain_; }
-    void finishChained(float firstOutput);
+    void finishChained(float firstOutput, bool statesInRange);
     // Bands with a settled correction run their sections together in the same way: recordInput()
     // before the sections, finishCorrected() after them adds the correction, applies the output gain
     // and completes the sub-block.
@@ -247,9 +247,10 @@ inline int BandFilter::chainSections(BiquadSection* out[kSections]) {
     return count;
 }
 
-inline void BandFilter::finishChained(float firstOutput) {
+inline void BandFilter::finishChained(float firstOutput, bool statesInRange) {
     historyFresh_ = 0;
-    guardStates();
+    // As guardStates(), with the sections' part done by the chain.
+    if (!(historyInRange_ && statesInRange)) reset();
     countTinyOutput(firstOutput, nullptr, 0);
 }
 

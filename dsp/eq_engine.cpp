@@ -220,23 +220,30 @@ bool EqEngine::chainSlot(int k, int n) {
     const float gainLeft = left.steadyOutputGain(), gainRight = right.steadyOutputGain();
     if (count == 0) return gainLeft == 1.0f && gainRight == 1.0f;
     if (chain_.size() + count > SectionChain::kMaxStages) runChain(n);
+    const int first = chain_.size();
     int last = 0;
     for (int i = 0; i < count; ++i) {
         const bool end = i == count - 1;
         last = chain_.add(*leftSections[i], *rightSections[i], end ? gainLeft : 1.0f, end ? gainRight : 1.0f);
     }
-    chained_[chainedCount_++] = {k, last};
+    chained_[chainedCount_++] = {k, first, last};
     return true;
 }
 
 void EqEngine::runChain(int n, float* lastInputLeft, float* lastInputRight) {
     if (chain_.empty()) return;
     float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
-    chain_.run(work_[0], work_[1], n, firstLeft, firstRight, lastInputLeft, lastInputRight);
+    bool inRange[SectionChain::kMaxStages][2];
+    chain_.run(work_[0], work_[1], n, firstLeft, firstRight, lastInputLeft, lastInputRight, inRange);
     for (int i = 0; i < chainedCount_; ++i) {
         const ChainedBand& c = chained_[i];
-        bands_[0][c.slot].finishChained(firstLeft[c.lastStage]);
-        bands_[1][c.slot].finishChained(firstRight[c.lastStage]);
+        bool leftInRange = true, rightInRange = true;
+        for (int s = c.firstStage; s <= c.lastStage; ++s) {
+            leftInRange = leftInRange && inRange[s][0];
+            rightInRange = rightInRange && inRange[s][1];
+        }
+        bands_[0][c.slot].finishChained(firstLeft[c.lastStage], leftInRange);
+        bands_[1][c.slot].finishChained(firstRight[c.lastStage], rightInRange);
     }
     chainedCount_ = 0;
 }

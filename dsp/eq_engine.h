@@ -144,7 +144,7 @@ private:
     SectionChain chain_;
     struct ChainedBand {
         int slot;
-        int lastStage;
+        int firstStage, lastStage;
     };
     ChainedBand chained_[kSlots] = {};
     int chainedCount_ = 0;

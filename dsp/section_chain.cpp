@@ -1,8 +1,11 @@
 #include "dsp/section_chain.h"
 
 #include <cassert>
+#include <cmath>
 
 namespace {
+
+constexpr double kTinyState = BiquadSection::kTinyState;
 
 SectionKernels::Stage kernelStage(const BiquadSection& left, const BiquadSection& right, float gainLeft, float gainRight) {
     const BiquadSection::Snapshot l = left.snapshot();
@@ -11,10 +14,18 @@ SectionKernels::Stage kernelStage(const BiquadSection& left, const BiquadSection
             {l.x1, r.x1}, {l.x2, r.x2}, {l.y1, r.y1}, {l.y2, r.y2}, {gainLeft, gainRight}};
 }
 
+// The guard of BiquadSection (statesInRange, then flushTinyStates) on one channel of a stage.
+bool guardStates(SectionKernels::Stage& k, int ch) {
+    const double sum = std::fabs(k.x1[ch]) + std::fabs(k.x2[ch]) + std::fabs(k.y1[ch]) + std::fabs(k.y2[ch]);
+    const auto flush = [](double& v) { v = std::fabs(v) < kTinyState ? 0.0 : v; };
+    flush(k.x1[ch]), flush(k.x2[ch]), flush(k.y1[ch]), flush(k.y2[ch]);
+    return sum < BiquadSection::kStateLimit;
+}
+
 }  // namespace
 
 void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
-                       float* inputLeft, float* inputRight) {
+                       float* inputLeft, float* inputRight, bool (*inRange)[2]) {
     assert(n <= kMaxFrames);
     if (n > kMaxFrames) n = kMaxFrames;  // the engine never asks for more than a sub-block
     SectionKernels::Stage stages[kMaxStages];
@@ -27,7 +38,8 @@ void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxSta
     SectionKernels::deinterleave(frames_, left, right, n);
     if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
     for (int s = 0; s < count_; ++s) {
-        const SectionKernels::Stage& k = stages[s];
+        SectionKernels::Stage& k = stages[s];
+        if (inRange != nullptr) inRange[s][0] = guardStates(k, 0), inRange[s][1] = guardStates(k, 1);
         stages_[s].left->setStates(k.x1[0], k.x2[0], k.y1[0], k.y2[0]);
         stages_[s].right->setStates(k.x1[1], k.x2[1], k.y1[1], k.y2[1]);
         firstLeft[s] = first[s][0];

@@ -24,9 +24,10 @@ public:
 
     // Runs the stages over n (at most kMaxFrames) samples of both channels in place and empties the
     // chain. first[s] gets stage s's output for sample 0 on each channel. Given inputLeft and
-    // inputRight, the last stage's inputs are copied there.
+    // inputRight, the last stage's inputs are copied there. Every stage's tiny states are flushed
+    // and inRange[s] tells, per channel, whether its states stayed within BiquadSection's limit.
     void run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
-             float* inputLeft = nullptr, float* inputRight = nullptr);
+             float* inputLeft = nullptr, float* inputRight = nullptr, bool (*inRange)[2] = nullptr);
 
 private:
     struct Stage {

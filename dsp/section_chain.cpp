@@ -1,25 +1,14 @@
 #include "dsp/section_chain.h"
 
 #include <cassert>
-#include <cmath>
 
 namespace {
-
-constexpr double kTinyState = BiquadSection::kTinyState;
 
 SectionKernels::Stage kernelStage(const BiquadSection& left, const BiquadSection& right, float gainLeft, float gainRight) {
     const BiquadSection::Snapshot l = left.snapshot();
     const BiquadSection::Snapshot r = right.snapshot();
     return {{l.b0, r.b0}, {l.b1, r.b1}, {l.b2, r.b2}, {l.a1, r.a1}, {l.a2, r.a2},
             {l.x1, r.x1}, {l.x2, r.x2}, {l.y1, r.y1}, {l.y2, r.y2}, {gainLeft, gainRight}};
-}
-
-// The guard of BiquadSection (statesInRange, then flushTinyStates) on one channel of a stage.
-bool guardStates(SectionKernels::Stage& k, int ch) {
-    const double sum = std::fabs(k.x1[ch]) + std::fabs(k.x2[ch]) + std::fabs(k.y1[ch]) + std::fabs(k.y2[ch]);
-    const auto flush = [](double& v) { v = std::fabs(v) < kTinyState ? 0.0 : v; };
-    flush(k.x1[ch]), flush(k.x2[ch]), flush(k.y1[ch]), flush(k.y2[ch]);
-    return sum < BiquadSection::kStateLimit;
 }
 
 }  // namespace
@@ -36,10 +25,10 @@ void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxSta
     const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
     SectionKernels::run(stages, count_, frames_, n, first, keepInputs ? lastInputs_ : nullptr);
     SectionKernels::deinterleave(frames_, left, right, n);
+    if (inRange != nullptr) SectionKernels::guard(stages, count_, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
     if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
     for (int s = 0; s < count_; ++s) {
-        SectionKernels::Stage& k = stages[s];
-        if (inRange != nullptr) inRange[s][0] = guardStates(k, 0), inRange[s][1] = guardStates(k, 1);
+        const SectionKernels::Stage& k = stages[s];
         stages_[s].left->setStates(k.x1[0], k.x2[0], k.y1[0], k.y2[0]);
         stages_[s].right->setStates(k.x1[1], k.x2[1], k.y1[1], k.y2[1]);
         firstLeft[s] = first[s][0];

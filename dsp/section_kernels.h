@@ -25,6 +25,10 @@ struct Stage {
 // lastInputs (n frames), the last stage's inputs are kept there: a band with a correction needs them.
 void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs = nullptr);
 
+// For each stage and channel: whether the states' magnitudes sum to less than limit (false for a
+// NaN or infinity), then states below tiny in magnitude set to zero.
+void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[2]);
+
 // Between separate channel buffers and interleaved frames.
 void interleave(const float* left, const float* right, float* frames, int n);
 void deinterleave(const float* frames, float* left, float* right, int n);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -126,4 +127,22 @@ TEST(SectionKernels, TheChainCarriesTheSectionsStatesAndGains) {
         EXPECT_EQ(firstLeft[2], wantLeft[0]);
         EXPECT_EQ(firstRight[2], wantRight[0]);
     }
+}
+
+TEST(SectionKernels, TheGuardFlagsStatesOutOfRangeAndFlushesTinyOnes) {
+    auto stages = randomStages(3, 7);
+    stages[0].y1[1] = 2e15;                                  // right channel beyond the limit
+    stages[1].x2[0] = std::numeric_limits<double>::quiet_NaN();  // left channel not finite
+    stages[2].x1[0] = 1e-38, stages[2].y2[1] = -1e-40;      // tiny: flushed, in range
+    const double kept = stages[2].x2[0];
+    bool inRange[3][2] = {};
+    SectionKernels::guard(stages.data(), 3, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
+    EXPECT_TRUE(inRange[0][0]);
+    EXPECT_FALSE(inRange[0][1]);
+    EXPECT_FALSE(inRange[1][0]);
+    EXPECT_TRUE(inRange[1][1]);
+    EXPECT_TRUE(inRange[2][0] && inRange[2][1]);
+    EXPECT_EQ(stages[2].x1[0], 0.0);
+    EXPECT_EQ(stages[2].y2[1], 0.0);
+    EXPECT_EQ(stages[2].x2[0], kept);
 }

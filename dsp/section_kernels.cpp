@@ -255,7 +255,14 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
     if constexpr (narrowLast) store(narrow, st[V - 1]);
 }
 
+// Shorter pieces spend too many steps filling and draining the lag: the 128-bit code is faster there.
+constexpr int kWideFrames = 24;
+
 void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    if (n < kWideFrames) {
+        Portable::runPortable(stages, count, frames, n, first, lastInputs);
+        return;
+    }
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < kWideGroup ? count - s : kWideGroup;
         if (count - s == kWideGroup + 1) g = 3;  // 3 + 2 rather than 4 + 1

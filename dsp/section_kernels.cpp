@@ -110,11 +110,11 @@ void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[
 #if TOVIN_SECTIONS_AVX
 namespace {
 
-// Two sections per 256-bit register: the low half holds both channels of stage v, working on frame
-// t - v at step t, the high half those of stage V + v on frame t - v - kLaneLag. The lag lets a
-// register's high half take its input from memory several steps after its low half's stage wrote
-// it, so that the register's recursion never waits on the pass between sections.
-constexpr int kLaneLag = 8;
+// Two sections per 256-bit register, stage s working on frame t - s kLaneLag at step t: each
+// stage takes its input from memory kLaneLag steps after the stage before wrote it, so that no
+// register's recursion waits on the pass between sections, and a register only ever feeds the
+// ones after it.
+constexpr int kLaneLag = 5;
 constexpr int kWideGroup = 4;
 
 using Wide = __m256d;
@@ -181,20 +181,18 @@ template <class F, int... I>
     _mm_storeu_pd(s.x1, w.x1), _mm_storeu_pd(s.x2, w.x2), _mm_storeu_pd(s.y1, w.y1), _mm_storeu_pd(s.y2, w.y2);
 }
 
-// G stages (2 to 4) in V registers; with an odd G the last register is a 128-bit one with one stage.
+// G stages (2 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
+// register of its own.
 template <int G>
 __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
-    constexpr int V = (G + 1) / 2;
     constexpr int W = G / 2;  // registers with two stages
-    constexpr bool narrowLast = W < V;
-    constexpr int maxLag = W > 0 ? (W - 1) + kLaneLag : 0;
-    constexpr int lastLag = maxLag > V - 1 ? maxLag : V - 1;
-    static_assert(kLaneLag >= V, "a high half's input must be written before it is read");
+    constexpr bool narrowLast = G % 2 != 0;
+    constexpr int lastLag = (G - 1) * kLaneLag;
     using Wides = std::make_integer_sequence<int, W>;
     WideSections wide[W > 0 ? W : 1];
     NarrowSections narrow;
-    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { load(wide[v], st[v], st[V + v]); }, Wides{});
-    if constexpr (narrowLast) load(narrow, st[V - 1]);
+    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { load(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
+    if constexpr (narrowLast) load(narrow, st[G - 1]);
 
     const __m256d lowLanes = _mm256_castsi256_pd(_mm256_setr_epi64x(-1, -1, 0, 0));
     const __m256d highLanes = _mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, -1, -1));
@@ -202,7 +200,7 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
     const auto step = [&](auto all, int t) __attribute__((always_inline, target("avx"))) {
         unrolledWide(
             [&](auto v) __attribute__((always_inline, target("avx"))) {
-                const int lo = t - v, hi = t - v - kLaneLag;
+                const int lo = t - 2 * v * kLaneLag, hi = lo - kLaneLag;
                 const bool loIn = all || inside(lo), hiIn = all || inside(hi);
                 if (!all && !loIn && !hiIn) return;
                 // Outside lanes read a frame inside and keep their states.
@@ -210,7 +208,7 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
                 float* pHi = frames + 2 * (hiIn ? hi : lo);
                 const __m128 in = _mm_castsi128_ps(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pLo)),
                                                                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pHi))));
-                if constexpr (v == W - 1)
+                if constexpr (!narrowLast && v == W - 1)
                     if (lastInputs != nullptr && hiIn) storeFrame(lastInputs + 2 * hi, _mm_movehl_ps(in, in));
                 WideSections& w = wide[v];
                 const Wide x = _mm256_cvtps_pd(in);
@@ -228,31 +226,33 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
                 const __m128 outHigh = _mm_movehl_ps(out, out);
                 if (loIn) storeFrame(pLo, out);
                 if (hiIn) storeFrame(pHi, outHigh);
-                if (!all && loIn && lo == 0) storeFirst(first[v], out);
-                if (!all && hiIn && hi == 0) storeFirst(first[V + v], outHigh);
+                if (!all && loIn && lo == 0) storeFirst(first[2 * v], out);
+                if (!all && hiIn && hi == 0) storeFirst(first[2 * v + 1], outHigh);
             },
             Wides{});
         if constexpr (narrowLast) {
-            const int i = t - (V - 1);
+            const int i = t - lastLag;
             if (!all && !inside(i)) return;
             float* p = frames + 2 * i;
-            const Narrow x = _mm_cvtps_pd(loadFrame(p));
+            const __m128 in = loadFrame(p);
+            if (lastInputs != nullptr) storeFrame(lastInputs + 2 * i, in);
+            const Narrow x = _mm_cvtps_pd(in);
             const Narrow y = narrow.output(x);
             narrow.advance(x, y);
             const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain);
             storeFrame(p, out);
-            if (!all && i == 0) storeFirst(first[V - 1], out);
+            if (!all && i == 0) storeFirst(first[G - 1], out);
         }
     };
-    // As above: the steps up to lastLag see some stage's frame 0, the last lastLag drain.
+    // The steps up to lastLag see some stage's frame 0, the last lastLag drain the stages.
     const int last = n + lastLag;
     const int fillEnd = lastLag + 1 < n ? lastLag + 1 : n;
     int t = 0;
     for (; t < fillEnd; ++t) step(std::false_type{}, t);
     for (; t < n; ++t) step(std::true_type{}, t);
     for (; t < last; ++t) step(std::false_type{}, t);
-    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { store(wide[v], st[v], st[V + v]); }, Wides{});
-    if constexpr (narrowLast) store(narrow, st[V - 1]);
+    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
+    if constexpr (narrowLast) store(narrow, st[G - 1]);
 }
 
 // Shorter pieces spend too many steps filling and draining the lag: the 128-bit code is faster there.
@@ -265,7 +265,6 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
     }
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < kWideGroup ? count - s : kWideGroup;
-        if (count - s == kWideGroup + 1) g = 3;  // 3 + 2 rather than 4 + 1
         float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
         case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;

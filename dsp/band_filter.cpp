@@ -120,16 +120,21 @@ void BandFilter::installTaps() {
     fadeIn_ = (before || any) && !snapPending_ ? 0.0f : 1.0f;
 }
 
-void BandFilter::record(const float* in, int n) {
+float* BandFilter::historyFor(int n) {
     if (historyEnd_ + n > kHistory) {
         std::memmove(history_, history_ + historyEnd_ - (kMaxTaps - 1), sizeof(float) * (kMaxTaps - 1));
         historyEnd_ = kMaxTaps - 1;
     }
-    // An input beyond the state limit (or non-finite) that the taps run over makes the band start
-    // afresh at the end of the sub-block, history and all (see guardStates).
-    std::memcpy(history_ + historyEnd_, in, sizeof(float) * static_cast<size_t>(n));
+    float* at = history_ + historyEnd_;
     historyEnd_ += n;
     historyFresh_ = std::min(historyFresh_ + n, kHistory);
+    return at;
+}
+
+void BandFilter::record(const float* in, int n) {
+    // An input beyond the state limit (or non-finite) that the taps run over makes the band start
+    // afresh at the end of the sub-block, history and all (see guardStates).
+    std::memcpy(historyFor(n), in, sizeof(float) * static_cast<size_t>(n));
 }
 
 namespace {

@@ -74,6 +74,8 @@ public:
     // and completes the sub-block.
     bool correctedChainable(const BandFilter& other) const;
     void recordInput(const float* in, int n) { record(in, n); }
+    // Where the next n inputs go, for writing them in place of recordInput().
+    float* historyFor(int n);
     void finishCorrected(float* buf, int n);
     // Both channels' bands of a slot, their taps run together where both have one steady set of the
     // same length.

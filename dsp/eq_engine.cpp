@@ -273,10 +273,7 @@ void EqEngine::runCorrectedSlot(int k, int n) {
         if (count > 1) {
             runChain(n);
         } else {
-            float inputLeft[kSubBlockLength], inputRight[kSubBlockLength];
-            runChain(n, inputLeft, inputRight);
-            left.recordInput(inputLeft, n);
-            right.recordInput(inputRight, n);
+            runChain(n, left.historyFor(n), right.historyFor(n));
         }
     }
     BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n);

@@ -303,16 +303,18 @@ void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[
     const __m128d sign = _mm_set1_pd(-0.0), limits = _mm_set1_pd(limit), tinies = _mm_set1_pd(tiny);
     for (int s = 0; s < count; ++s) {
         Stage& st = stages[s];
-        __m128d v[4] = {_mm_loadu_pd(st.x1), _mm_loadu_pd(st.x2), _mm_loadu_pd(st.y1), _mm_loadu_pd(st.y2)};
-        __m128d m[4];
-        for (int k = 0; k < 4; ++k) m[k] = _mm_andnot_pd(sign, v[k]);
+        const __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2);
+        const __m128d mx1 = _mm_andnot_pd(sign, x1), mx2 = _mm_andnot_pd(sign, x2);
+        const __m128d my1 = _mm_andnot_pd(sign, y1), my2 = _mm_andnot_pd(sign, y2);
         // ((|x1| + |x2|) + |y1|) + |y2|, as BiquadSection sums them.
-        const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_add_pd(m[0], m[1]), m[2]), m[3]);
+        const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_add_pd(mx1, mx2), my1), my2);
         const int below = _mm_movemask_pd(_mm_cmplt_pd(sum, limits));
         inRange[s][0] = (below & 1) != 0;
         inRange[s][1] = (below & 2) != 0;
-        for (int k = 0; k < 4; ++k) v[k] = _mm_andnot_pd(_mm_cmplt_pd(m[k], tinies), v[k]);
-        _mm_storeu_pd(st.x1, v[0]), _mm_storeu_pd(st.x2, v[1]), _mm_storeu_pd(st.y1, v[2]), _mm_storeu_pd(st.y2, v[3]);
+        _mm_storeu_pd(st.x1, _mm_andnot_pd(_mm_cmplt_pd(mx1, tinies), x1));
+        _mm_storeu_pd(st.x2, _mm_andnot_pd(_mm_cmplt_pd(mx2, tinies), x2));
+        _mm_storeu_pd(st.y1, _mm_andnot_pd(_mm_cmplt_pd(my1, tinies), y1));
+        _mm_storeu_pd(st.y2, _mm_andnot_pd(_mm_cmplt_pd(my2, tinies), y2));
     }
 }
 

@@ -20,13 +20,18 @@ void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxSta
     SectionKernels::Stage stages[kMaxStages];
     for (int s = 0; s < count_; ++s)
         stages[s] = kernelStage(*stages_[s].left, *stages_[s].right, stages_[s].gainLeft, stages_[s].gainRight);
-    SectionKernels::interleave(left, right, frames_, n);
     float first[kMaxStages][2] = {};
     const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
-    SectionKernels::run(stages, count_, frames_, n, first, keepInputs ? lastInputs_ : nullptr);
-    SectionKernels::deinterleave(frames_, left, right, n);
+    if (count_ == 1) {
+        // Nothing to overlap: no interleaving either.
+        SectionKernels::runSingle(stages[0], left, right, n, first[0], inputLeft, inputRight);
+    } else {
+        SectionKernels::interleave(left, right, frames_, n);
+        SectionKernels::run(stages, count_, frames_, n, first, keepInputs ? lastInputs_ : nullptr);
+        SectionKernels::deinterleave(frames_, left, right, n);
+        if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
+    }
     if (inRange != nullptr) SectionKernels::guard(stages, count_, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
-    if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
     for (int s = 0; s < count_; ++s) {
         const SectionKernels::Stage& k = stages[s];
         stages_[s].left->setStates(k.x1[0], k.x2[0], k.y1[0], k.y2[0]);

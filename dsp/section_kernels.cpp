@@ -299,6 +299,29 @@ void run(Stage* stages, int count, float* frames, int n, float (*first)[2], floa
     kernels.run(stages, count, frames, n, first, lastInputs);
 }
 
+void runSingle(Stage& st, float* left, float* right, int n, float first[2], float* inputLeft, float* inputRight) {
+    const __m128d b0 = _mm_loadu_pd(st.b0), b1 = _mm_loadu_pd(st.b1), b2 = _mm_loadu_pd(st.b2);
+    const __m128d a1 = _mm_loadu_pd(st.a1), a2 = _mm_loadu_pd(st.a2);
+    __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2);
+    const __m128 gain = _mm_setr_ps(st.gain[0], st.gain[1], 1.0f, 1.0f);
+    const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
+    for (int i = 0; i < n; ++i) {
+        const __m128 in = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
+        if (keepInputs) inputLeft[i] = left[i], inputRight[i] = right[i];
+        const __m128d x = _mm_cvtps_pd(in);
+        // (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses.
+        const __m128d y = _mm_sub_pd(
+            _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)), _mm_mul_pd(a2, y2)),
+            _mm_mul_pd(a1, y1));
+        x2 = x1, x1 = x, y2 = y1, y1 = y;
+        const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain);
+        _mm_store_ss(left + i, out);
+        _mm_store_ss(right + i, _mm_shuffle_ps(out, out, 1));
+        if (i == 0) storeFirst(first, out);
+    }
+    _mm_storeu_pd(st.x1, x1), _mm_storeu_pd(st.x2, x2), _mm_storeu_pd(st.y1, y1), _mm_storeu_pd(st.y2, y2);
+}
+
 void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[2]) {
     const __m128d sign = _mm_set1_pd(-0.0), limits = _mm_set1_pd(limit), tinies = _mm_set1_pd(tiny);
     for (int s = 0; s < count; ++s) {

@@ -33,6 +33,10 @@ void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[
 void interleave(const float* left, const float* right, float* frames, int n);
 void deinterleave(const float* frames, float* left, float* right, int n);
 
+// One stage over separate channel buffers in place, the same as run() with count 1; given inputLeft
+// and inputRight, its inputs are kept there.
+void runSingle(Stage& stage, float* left, float* right, int n, float first[2], float* inputLeft, float* inputRight);
+
 // Whether run() uses the 256-bit code.
 bool usesWideVectors();
 

@@ -97,35 +97,45 @@ TEST(SectionKernels, EveryPathMatchesTheSectionsOneByOne) {
 }
 
 TEST(SectionKernels, TheChainCarriesTheSectionsStatesAndGains) {
-    // Through SectionChain: separate left and right buffers, states written back into the sections.
-    BiquadCoefficients c;
-    c.b0 = 0.9, c.b1 = -0.4, c.b2 = 0.2, c.a1 = -0.5, c.a2 = 0.3;
-    BiquadSection chained[2][3], alone[2][3];
-    for (auto* set : {&chained, &alone})
-        for (auto& channel : *set)
-            for (auto& s : channel) {
-                s.setTarget(c);
-                s.snap();
+    // Through SectionChain: separate left and right buffers, states written back into the sections,
+    // for one stage (run on its own) and for several; the last stage's inputs kept on request.
+    for (int stagesInChain : {1, 3}) {
+        const int last = stagesInChain - 1;
+        BiquadCoefficients c;
+        c.b0 = 0.9, c.b1 = -0.4, c.b2 = 0.2, c.a1 = -0.5, c.a2 = 0.3;
+        BiquadSection chained[2][3], alone[2][3];
+        for (auto* set : {&chained, &alone})
+            for (auto& channel : *set)
+                for (auto& s : channel) {
+                    s.setTarget(c);
+                    s.snap();
+                }
+        std::vector<float> left(44), right(44);
+        for (int i = 0; i < 44; ++i) left[static_cast<size_t>(i)] = 0.01f * i, right[static_cast<size_t>(i)] = -0.02f * i + 0.3f;
+        std::vector<float> wantLeft = left, wantRight = right;
+        for (int round = 0; round < 3; ++round) {
+            SectionChain chain;
+            for (int s = 0; s < stagesInChain; ++s)
+                chain.add(chained[0][s], chained[1][s], s == last ? 0.75f : 1.0f, s == last ? 1.25f : 1.0f);
+            float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
+            std::vector<float> inputLeft(44), inputRight(44);
+            chain.run(left.data(), right.data(), 44, firstLeft, firstRight, inputLeft.data(), inputRight.data());
+            EXPECT_TRUE(chain.empty());
+            std::vector<float> wantInputLeft, wantInputRight;
+            for (int s = 0; s < stagesInChain; ++s) {
+                if (s == last) wantInputLeft = wantLeft, wantInputRight = wantRight;
+                alone[0][s].process(wantLeft.data(), 44, 0.0);
+                alone[1][s].process(wantRight.data(), 44, 0.0);
             }
-    std::vector<float> left(44), right(44);
-    for (int i = 0; i < 44; ++i) left[static_cast<size_t>(i)] = 0.01f * i, right[static_cast<size_t>(i)] = -0.02f * i + 0.3f;
-    std::vector<float> wantLeft = left, wantRight = right;
-    for (int round = 0; round < 3; ++round) {
-        SectionChain chain;
-        for (int s = 0; s < 3; ++s) chain.add(chained[0][s], chained[1][s], s == 2 ? 0.75f : 1.0f, s == 2 ? 1.25f : 1.0f);
-        float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
-        chain.run(left.data(), right.data(), 44, firstLeft, firstRight);
-        EXPECT_TRUE(chain.empty());
-        for (int s = 0; s < 3; ++s) {
-            alone[0][s].process(wantLeft.data(), 44, 0.0);
-            alone[1][s].process(wantRight.data(), 44, 0.0);
+            for (float& x : wantLeft) x *= 0.75f;
+            for (float& x : wantRight) x *= 1.25f;
+            ASSERT_EQ(left, wantLeft) << stagesInChain << " " << round;
+            ASSERT_EQ(right, wantRight) << stagesInChain << " " << round;
+            EXPECT_EQ(inputLeft, wantInputLeft) << stagesInChain << " " << round;
+            EXPECT_EQ(inputRight, wantInputRight) << stagesInChain << " " << round;
+            EXPECT_EQ(firstLeft[last], wantLeft[0]);
+            EXPECT_EQ(firstRight[last], wantRight[0]);
         }
-        for (float& x : wantLeft) x *= 0.75f;
-        for (float& x : wantRight) x *= 1.25f;
-        ASSERT_EQ(left, wantLeft) << round;
-        ASSERT_EQ(right, wantRight) << round;
-        EXPECT_EQ(firstLeft[2], wantLeft[0]);
-        EXPECT_EQ(firstRight[2], wantRight[0]);
     }
 }
 

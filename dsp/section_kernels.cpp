@@ -256,7 +256,7 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
 }
 
 // Shorter pieces spend too many steps filling and draining the lag: the 128-bit code is faster there.
-constexpr int kWideFrames = 24;
+constexpr int kWideFrames = 12;
 
 void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
     if (n < kWideFrames) {

@@ -62,7 +62,7 @@ TEST(SectionKernels, EveryPathMatchesTheSectionsOneByOne) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> d(-1.0f, 1.0f);
     for (int count = 1; count <= SectionKernels::kMaxStages; ++count)
-        for (int n : {1, 2, 3, 5, 8, 9, 10, 17, 24, 27, 31, 43, 44}) {
+        for (int n : {1, 2, 3, 5, 8, 9, 10, 11, 12, 13, 17, 24, 27, 31, 43, 44}) {
             std::vector<float> input(static_cast<size_t>(2 * n));
             for (float& x : input) x = d(rng);
             const auto stages = randomStages(count, static_cast<unsigned>(100 * count + n));

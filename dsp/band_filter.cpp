@@ -135,32 +135,69 @@ void BandFilter::installTaps() {
     fadeIn_ = (before || any) && !snapPending_ ? 0.0f : 1.0f;
 }
 
-void BandFilter::record(const float* in, int n) {
+float* BandFilter::historyFor(int n) {
     if (historyEnd_ + n > kHistory) {
         std::memmove(history_, history_ + historyEnd_ - (kMaxTaps - 1), sizeof(float) * (kMaxTaps - 1));
         historyEnd_ = kMaxTaps - 1;
     }
-    // An input beyond the state limit (or non-finite) that the taps run over makes the band start
-    // afresh at the end of the sub-block, history and all (see guardStates).
-    std::memcpy(history_ + historyEnd_, in, sizeof(float) * static_cast<size_t>(n));
+    float* at = history_ + historyEnd_;
     historyEnd_ += n;
     historyFresh_ = std::min(historyFresh_ + n, kHistory);
+    return at;
+}
+
+void BandFilter::record(const float* in, int n) {
+    // An input beyond the state limit (or non-finite) that the taps run over makes the band start
+    // afresh at the end of the sub-block, history and all (see guardStates).
+    std::memcpy(historyFor(n), in, sizeof(float) * static_cast<size_t>(n));
 }
 
 namespace {
 
-// A NaN among the inputs makes the sum NaN, which fails the comparison.
+// Four samples at a time where the processor has vector registers; vectors only in local variables.
+using Float4 = float __attribute__((vector_size(16)));
+using Bits4 = unsigned __attribute__((vector_size(16)));
+constexpr Bits4 kMagnitude4 = {0x7fffffffu, 0x7fffffffu, 0x7fffffffu, 0x7fffffffu};
+
+// A NaN among the inputs makes the sum NaN, which fails the comparison. Four partial sums: the
+// test only asks whether the inputs are far beyond any signal.
+inline Float4 magnitude4(const float* x) {
+    Bits4 v;
+    std::memcpy(&v, x, sizeof v);
+    v &= kMagnitude4;
+    Float4 m;
+    std::memcpy(&m, &v, sizeof m);
+    return m;
+}
+
 bool inputsInRange(const float* x, int n) {
-    float sum = 0.0f;
-    for (int i = 0; i < n; ++i) sum += std::fabs(x[i]);
+    Float4 sums = {}, more = {};
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        sums += magnitude4(x + i);
+        more += magnitude4(x + i + 4);
+    }
+    if (i + 4 <= n) {
+        sums += magnitude4(x + i);
+        i += 4;
+    }
+    sums += more;
+    float sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+    for (; i < n; ++i) sum += std::fabs(x[i]);
     return sum < static_cast<float>(BiquadSection::kStateLimit);
 }
 
 }  // namespace
 
-void BandFilter::addCorrection(float* buf, int n) {
+// The piece's inputs in the history, checked for the state limit.
+const float* BandFilter::correctionInput(int n) {
     const float* x = history_ + historyEnd_ - n;
     historyInRange_ = inputsInRange(x, n);
+    return x;
+}
+
+void BandFilter::addCorrection(float* buf, int n) {
+    const float* x = correctionInput(n);
     const int cur = current_, old = 1 - current_;
     if (fadeIn_ >= 1.0f) {
         if (tapLength_[cur] > 0) CorrectionFir::accumulate(taps_[cur], tapLength_[cur], x, buf, n);
@@ -190,7 +227,10 @@ bool BandFilter::filter(float* buf, int n) {
         for (int done = 0; done < n; done += kLongest) touched = filter(buf + done, std::min(kLongest, n - done)) || touched;
         return touched;
     }
-    record(buf, n);
+    // Only a band that has or is designing a correction needs its input: the others note that
+    // their history is stale, and a new correction waits until enough of it is fresh.
+    if (keepsHistory()) record(buf, n);
+    else historyFresh_ = 0;
     const bool correcting = correctionRunning();
     const bool touched = sections_[0].running() || sections_[1].running() || sections_[2].running() ||
                          outputGain_ != 1.0f || outputGainTarget_ != 1.0f || correcting;
@@ -203,10 +243,45 @@ bool BandFilter::filter(float* buf, int n) {
     return true;
 }
 
+void BandFilter::applySteadyGain(float* buf, int n) const {
+    if (outputGain_ == 1.0f) return;
+    const float g = outputGain_;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Float4 v;
+        std::memcpy(&v, buf + i, sizeof v);
+        v *= g;
+        std::memcpy(buf + i, &v, sizeof v);
+    }
+    for (; i < n; ++i) buf[i] *= g;
+}
+
 void BandFilter::finishCorrected(float* buf, int n) {
     addCorrection(buf, n);
+    completeCorrected(buf, n);
+}
+
+void BandFilter::completeCorrected(float* buf, int n) {
+    applySteadyGain(buf, n);
     guardStates();
     if (n > 0) countTinyOutput(buf[0], buf, n);
+}
+
+void BandFilter::finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n) {
+    const int length = left.tapLength_[left.current_];
+    const bool together = left.fadeIn_ >= 1.0f && right.fadeIn_ >= 1.0f && length > 0 &&
+                          length == right.tapLength_[right.current_];
+    if (!together) {
+        left.finishCorrected(leftBuf, n);
+        right.finishCorrected(rightBuf, n);
+        return;
+    }
+    const float* xLeft = left.correctionInput(n);
+    const float* xRight = right.correctionInput(n);
+    CorrectionFir::accumulateStereo(left.taps_[left.current_], right.taps_[right.current_], length, xLeft, xRight,
+                                    leftBuf, rightBuf, n);
+    left.completeCorrected(leftBuf, n);
+    right.completeCorrected(rightBuf, n);
 }
 
 void BandFilter::finish(float* buf, int n) {
@@ -217,8 +292,8 @@ void BandFilter::finish(float* buf, int n) {
             if (std::fabs(outputGain_ - outputGainTarget_) <= 0.001f) outputGain_ = outputGainTarget_;
             buf[i] *= outputGain_;
         }
-    } else if (outputGain_ != 1.0f) {
-        for (int i = 0; i < n; ++i) buf[i] *= outputGain_;
+    } else {
+        applySteadyGain(buf, n);
     }
 
     guardStates();

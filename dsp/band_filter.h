@@ -60,19 +60,26 @@ public:
     }
 
     // For running several bands' sections together: chainable() tells whether this band and the other
-    // channel's band of the slot are both steady (no glide, no gain, no guard active) with the same
-    // running sections; chainSections() lists them, and finishChained() completes the piece with the
-    // band's first output sample.
+    // channel's band of the slot are both steady (no glide, a steady output gain, no guard active)
+    // with the same running sections; chainSections() lists them, steadyOutputGain() is what scales
+    // the last one's output, and finishChained() completes the piece with the band's first output
+    // sample, told whether the chain found the sections' states in range (it flushed tiny ones).
     bool filter(float* buf, int n);
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
-    void finishChained(float firstOutput);
+    float steadyOutputGain() const { return outputGain_; }
+    void finishChained(float firstOutput, bool statesInRange);
     // Bands with a settled correction run their sections together in the same way: recordInput()
-    // before the sections, finishCorrected() after them adds the correction and completes the
-    // sub-block.
+    // before the sections, finishCorrected() after them adds the correction, applies the output gain
+    // and completes the sub-block.
     bool correctedChainable(const BandFilter& other) const;
     void recordInput(const float* in, int n) { record(in, n); }
+    // Where the next n inputs go, for writing them in place of recordInput().
+    float* historyFor(int n);
     void finishCorrected(float* buf, int n);
+    // Both channels' bands of a slot, their taps run together where both have one steady set of the
+    // same length.
+    static void finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n);
 
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.
@@ -109,7 +116,11 @@ private:
     void install();
     void installTaps();
     void record(const float* in, int n);
+    bool keepsHistory() const { return designStep_ != DesignStep::kIdle || correctionRunning(); }
+    void applySteadyGain(float* buf, int n) const;
     void addCorrection(float* buf, int n);
+    const float* correctionInput(int n);
+    void completeCorrected(float* buf, int n);
 
     float sampleRate_ = 44100.0f;
     float rateScale_ = 1.0f;  // fs / 44100: the scale of the correction grids
@@ -131,6 +142,7 @@ private:
 
     float outputGainTarget_ = 1.0f;
     float outputGain_ = 1.0f;
+    static constexpr int kTinyRun = 20;  // sub-blocks starting tiny before the guard flushes
     int denormalCount_ = 0;
 
     // The correction: its settings, the design's work buffers (sized once), two tap sets used in
@@ -205,8 +217,8 @@ inline void BandFilter::countTinyOutput(float first, float* buf, int n) {
         const float level = std::fabs(first);
         if (level >= 1e-20f) {
             denormalCount_ = 0;
-        } else if (level != 0.0f && ++denormalCount_ > 20) {
-            denormalCount_ = 20;
+        } else if (level != 0.0f && ++denormalCount_ > kTinyRun) {
+            denormalCount_ = kTinyRun;
             flushTiny_ = true;
         }
     }
@@ -227,8 +239,8 @@ inline bool BandFilter::chainable(const BandFilter& other) const {
         if (a.running() != b.running() || a.gliding() || b.gliding()) return false;
     }
     // A band about to flush tiny outputs needs its own output buffer.
-    return outputGain_ == 1.0f && outputGainTarget_ == 1.0f && other.outputGain_ == 1.0f &&
-           other.outputGainTarget_ == 1.0f && denormalCount_ < 20 && other.denormalCount_ < 20;
+    return outputGain_ == outputGainTarget_ && other.outputGain_ == other.outputGainTarget_ &&
+           denormalCount_ < kTinyRun && other.denormalCount_ < kTinyRun;
 }
 
 inline int BandFilter::chainSections(BiquadSection* out[kSections]) {
@@ -238,16 +250,17 @@ inline int BandFilter::chainSections(BiquadSection* out[kSections]) {
     return count;
 }
 
-inline void BandFilter::finishChained(float firstOutput) {
+inline void BandFilter::finishChained(float firstOutput, bool statesInRange) {
     historyFresh_ = 0;
-    guardStates();
+    // As guardStates(), with the sections' part done by the chain.
+    if (!(historyInRange_ && statesInRange)) reset();
     countTinyOutput(firstOutput, nullptr, 0);
 }
 
 inline bool BandFilter::correctedChainable(const BandFilter& other) const {
     for (const BandFilter* b : {this, &other}) {
         if (b->designStep_ != DesignStep::kIdle || !b->correctionRunning() || b->sections_[2].running() ||
-            b->outputGain_ != 1.0f || b->outputGainTarget_ != 1.0f || b->denormalCount_ >= 20)
+            b->outputGain_ != b->outputGainTarget_ || b->denormalCount_ >= kTinyRun)
             return false;
     }
     for (int i = 0; i < 2; ++i) {

@@ -43,6 +43,8 @@ public:
     // them below 1e8 (100 times 5.6 to the eighth). Beyond 1e15 they come from absurd input (a burst
     // of 1e30), which would take seconds to decay to the signal's level, yet stay far from overflow.
     static constexpr double kStateLimit = 1e15;
+    // States below this are flushed to zero (denormals are slow).
+    static constexpr double kTinyState = 1e-37;
 
     // False for a NaN or infinity too: any comparison with NaN fails.
     bool statesInRange() const {
@@ -78,7 +80,7 @@ public:
     }
 
 private:
-    static double flush(double v) { return std::fabs(v) < 1e-37 ? 0.0 : v; }
+    static double flush(double v) { return std::fabs(v) < kTinyState ? 0.0 : v; }
 
     void stop() {
         running_ = false;

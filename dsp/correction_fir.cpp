@@ -16,6 +16,11 @@ namespace CorrectionFir {
 namespace {
 constexpr double kPi = BiquadMath::kPi;
 
+// The engine's sub-block, which the sums of the processor's wide vectors cover on five eight-wide
+// accumulators and a four-wide one.
+constexpr int kSubBlock = 44;
+static_assert(kSubBlock == 5 * 8 + 4);
+
 // The fewest taps that match the slope near DC as well as the gain.
 constexpr int kTapsForSlope = 8;
 
@@ -167,6 +172,12 @@ void accumulatePortable(const float* c, int length, const float* x, float* out, 
     }
 }
 
+void accumulateStereoPortable(const float* cLeft, const float* cRight, int length, const float* xLeft,
+                              const float* xRight, float* outLeft, float* outRight, int n) {
+    accumulatePortable(cLeft, length, xLeft, outLeft, n);
+    accumulatePortable(cRight, length, xRight, outRight, n);
+}
+
 void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old,
                               int n) {
     int i = 0;
@@ -200,6 +211,28 @@ using Portable::accumulatePortable;
 // The same sums eight outputs at a time with fused multiply-adds, for processors that have them.
 __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int length, const float* x, float* out, int n) {
     int i = 0;
+    // A whole sub-block of outputs on six accumulators, so that no part of it waits on one sum.
+    for (; i + kSubBlock <= n; i += kSubBlock) {
+        __m256 a0 = _mm256_loadu_ps(out + i), a1 = _mm256_loadu_ps(out + i + 8), a2 = _mm256_loadu_ps(out + i + 16);
+        __m256 a3 = _mm256_loadu_ps(out + i + 24), a4 = _mm256_loadu_ps(out + i + 32);
+        __m128 a5 = _mm_loadu_ps(out + i + 40);
+        for (int j = 0; j < length; ++j) {
+            const __m256 k = _mm256_set1_ps(c[j]);
+            const float* p = x + i - j;
+            a0 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p), a0);
+            a1 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 8), a1);
+            a2 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 16), a2);
+            a3 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 24), a3);
+            a4 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 32), a4);
+            a5 = _mm_fmadd_ps(_mm256_castps256_ps128(k), _mm_loadu_ps(p + 40), a5);
+        }
+        _mm256_storeu_ps(out + i, a0);
+        _mm256_storeu_ps(out + i + 8, a1);
+        _mm256_storeu_ps(out + i + 16, a2);
+        _mm256_storeu_ps(out + i + 24, a3);
+        _mm256_storeu_ps(out + i + 32, a4);
+        _mm_storeu_ps(out + i + 40, a5);
+    }
     for (; i + 32 <= n; i += 32) {
         __m256 a0 = _mm256_loadu_ps(out + i), a1 = _mm256_loadu_ps(out + i + 8);
         __m256 a2 = _mm256_loadu_ps(out + i + 16), a3 = _mm256_loadu_ps(out + i + 24);
@@ -231,6 +264,44 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
         for (int j = 0; j < length; ++j) acc = std::fma(c[j], x[i - j], acc);
         out[i] = acc;
     }
+}
+
+// A whole sub-block of both channels: twelve sums, enough to keep both multiply-add units busy.
+__attribute__((target("avx2,fma"))) void accumulateStereoAvx2(const float* cLeft, const float* cRight, int length,
+                                                              const float* xLeft, const float* xRight, float* outLeft,
+                                                              float* outRight, int n) {
+    if (n != kSubBlock) {
+        accumulateAvx2(cLeft, length, xLeft, outLeft, n);
+        accumulateAvx2(cRight, length, xRight, outRight, n);
+        return;
+    }
+    __m256 l0 = _mm256_loadu_ps(outLeft), l1 = _mm256_loadu_ps(outLeft + 8), l2 = _mm256_loadu_ps(outLeft + 16);
+    __m256 l3 = _mm256_loadu_ps(outLeft + 24), l4 = _mm256_loadu_ps(outLeft + 32);
+    __m128 l5 = _mm_loadu_ps(outLeft + 40);
+    __m256 r0 = _mm256_loadu_ps(outRight), r1 = _mm256_loadu_ps(outRight + 8), r2 = _mm256_loadu_ps(outRight + 16);
+    __m256 r3 = _mm256_loadu_ps(outRight + 24), r4 = _mm256_loadu_ps(outRight + 32);
+    __m128 r5 = _mm_loadu_ps(outRight + 40);
+    for (int j = 0; j < length; ++j) {
+        const __m256 kl = _mm256_set1_ps(cLeft[j]), kr = _mm256_set1_ps(cRight[j]);
+        const float* pl = xLeft - j;
+        const float* pr = xRight - j;
+        l0 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl), l0);
+        r0 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr), r0);
+        l1 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 8), l1);
+        r1 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 8), r1);
+        l2 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 16), l2);
+        r2 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 16), r2);
+        l3 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 24), l3);
+        r3 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 24), r3);
+        l4 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 32), l4);
+        r4 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 32), r4);
+        l5 = _mm_fmadd_ps(_mm256_castps256_ps128(kl), _mm_loadu_ps(pl + 40), l5);
+        r5 = _mm_fmadd_ps(_mm256_castps256_ps128(kr), _mm_loadu_ps(pr + 40), r5);
+    }
+    _mm256_storeu_ps(outLeft, l0), _mm256_storeu_ps(outLeft + 8, l1), _mm256_storeu_ps(outLeft + 16, l2);
+    _mm256_storeu_ps(outLeft + 24, l3), _mm256_storeu_ps(outLeft + 32, l4), _mm_storeu_ps(outLeft + 40, l5);
+    _mm256_storeu_ps(outRight, r0), _mm256_storeu_ps(outRight + 8, r1), _mm256_storeu_ps(outRight + 16, r2);
+    _mm256_storeu_ps(outRight + 24, r3), _mm256_storeu_ps(outRight + 32, r4), _mm_storeu_ps(outRight + 40, r5);
 }
 
 __attribute__((target("avx2,fma"))) void accumulatePairAvx2(const float* a, const float* b, int length, const float* x,
@@ -274,16 +345,19 @@ __attribute__((target("avx2,fma"))) void accumulatePairAvx2(const float* a, cons
 #endif
 
 using Accumulate = void (*)(const float*, int, const float*, float*, int);
+using AccumulateStereo = void (*)(const float*, const float*, int, const float*, const float*, float*, float*, int);
 using AccumulatePair = void (*)(const float*, const float*, int, const float*, float*, float*, int);
 
 struct Kernels {
     Accumulate accumulate = accumulatePortable;
+    AccumulateStereo accumulateStereo = Portable::accumulateStereoPortable;
     AccumulatePair accumulatePair = accumulatePairPortable;
     Kernels() {
 #if TOVIN_FIR_AVX2
         __builtin_cpu_init();
         if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
             accumulate = accumulateAvx2;
+            accumulateStereo = accumulateStereoAvx2;
             accumulatePair = accumulatePairAvx2;
         }
 #endif
@@ -294,6 +368,11 @@ const Kernels kernels;
 }  // namespace
 
 void accumulate(const float* c, int length, const float* x, float* out, int n) { kernels.accumulate(c, length, x, out, n); }
+
+void accumulateStereo(const float* cLeft, const float* cRight, int length, const float* xLeft, const float* xRight,
+                      float* outLeft, float* outRight, int n) {
+    kernels.accumulateStereo(cLeft, cRight, length, xLeft, xRight, outLeft, outRight, n);
+}
 
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n) {
     kernels.accumulatePair(a, b, length, x, fresh, old, n);

@@ -49,6 +49,10 @@ void taps(const float* target, int kernelLength, const float* h, int n, float fl
 // out[i] += sum over j < length of c[j] x[i - j], i = 0..n-1; x[-length + 1] must be readable.
 void accumulate(const float* c, int length, const float* x, float* out, int n);
 
+// Two channels at once, each with its own taps, input and output: the same sums as accumulate().
+void accumulateStereo(const float* cLeft, const float* cRight, int length, const float* xLeft, const float* xRight,
+                      float* outLeft, float* outRight, int n);
+
 // Both tap sets: fresh[i] and old[i] get the FIR outputs of sets a and b.
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
 
@@ -58,6 +62,8 @@ bool usesFusedVectors();
 
 namespace Portable {
 void accumulatePortable(const float* c, int length, const float* x, float* out, int n);
+void accumulateStereoPortable(const float* cLeft, const float* cRight, int length, const float* xLeft,
+                              const float* xRight, float* outLeft, float* outRight, int n);
 void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
 }  // namespace Portable
 

@@ -103,8 +103,13 @@ void EqEngine::readControls() {
     c.msEncodeInput = msEncodeInput_.load(kRelaxed);
     c.msDecodeOutput = msDecodeOutput_.load(kRelaxed);
     c.volumeWhenOff = volumeWhenOff_.load(kRelaxed);
+    for (int ch = 0; ch < kChannels; ++ch) c.volume[ch] = volumeFactor_[ch].load(kRelaxed);
+}
+
+// Only a sub-block that runs the bands reads their controls.
+void EqEngine::readBandControls() {
+    Controls& c = controls_;
     for (int ch = 0; ch < kChannels; ++ch) {
-        c.volume[ch] = volumeFactor_[ch].load(kRelaxed);
         for (int k = 0; k < kSlots; ++k) {
             const BandInbox& in = band_[ch][k];
             c.band[ch][k] = {in.frequency.load(kRelaxed), in.gain.load(kRelaxed), in.q.load(kRelaxed),
@@ -146,6 +151,7 @@ void EqEngine::beginStep() {
     loud_ = false;
     // Fully off, the volume glides whether or not the input is silent.
     if (fullyOff_) glideGains();
+    else readBandControls();
 }
 
 // The sub-block's first processed sample: the volume glides (the dry share keeps the gain from
@@ -179,63 +185,98 @@ void EqEngine::countSilence() {
 // collected into one chain that filters both channels at once; any other slot first runs the chain
 // collected so far, then runs band by band.
 void EqEngine::runStereo(int n) {
-    const auto runChain = [&] {
-        if (chain_.empty()) return;
-        float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
-        chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
-        for (int i = 0; i < chainedCount_; ++i) {
-            const ChainedBand& c = chained_[i];
-            bands_[0][c.slot].finishChained(firstLeft[c.lastStage]);
-            bands_[1][c.slot].finishChained(firstRight[c.lastStage]);
-        }
-        chainedCount_ = 0;
-    };
     for (int k = 0; k < kSlots; ++k) {
         const bool steady = bandOn_[0][k] && bandOn_[1][k] && bandFade_[0][k] == 1.0f && bandFade_[1][k] == 1.0f;
         if (!steady) {
-            runChain();
+            runChain(n);
             runSlot(0, k, work_[0], n);
             runSlot(1, k, work_[1], n);
             continue;
         }
         BandFilter& left = bands_[0][k];
         BandFilter& right = bands_[1][k];
-        const bool leftRuns = left.runs();
-        const bool rightRuns = right.runs();
-        if (leftRuns && rightRuns && left.chainable(right)) {
-            BiquadSection* leftSections[BandFilter::kSections];
-            BiquadSection* rightSections[BandFilter::kSections];
-            const int count = left.chainSections(leftSections);
-            right.chainSections(rightSections);
-            if (count == 0) continue;
-            if (chain_.size() + count > SectionChain::kMaxStages) runChain();
-            int last = 0;
-            for (int i = 0; i < count; ++i) last = chain_.add(*leftSections[i], *rightSections[i]);
-            chained_[chainedCount_++] = {k, last};
+        const bool bothRun = left.runs() && right.runs();
+        if (bothRun && left.chainable(right) && chainSlot(k, n)) continue;
+        if (bothRun && left.correctedChainable(right)) {
+            runCorrectedSlot(k, n);
             continue;
         }
-        runChain();
-        if (leftRuns && rightRuns && left.correctedChainable(right)) {
-            // A settled correction: both channels' sections together, then each channel's taps.
+        runChain(n);
+        if (left.runs()) left.filter(work_[0], n);
+        if (right.runs()) right.filter(work_[1], n);
+    }
+    runChain(n);
+}
+
+// Adds a steady slot's sections to the chain, the output gains on the last ones. False when the slot
+// has no section to carry its gain.
+bool EqEngine::chainSlot(int k, int n) {
+    BandFilter& left = bands_[0][k];
+    BandFilter& right = bands_[1][k];
+    BiquadSection* leftSections[BandFilter::kSections];
+    BiquadSection* rightSections[BandFilter::kSections];
+    const int count = left.chainSections(leftSections);
+    right.chainSections(rightSections);
+    const float gainLeft = left.steadyOutputGain(), gainRight = right.steadyOutputGain();
+    if (count == 0) return gainLeft == 1.0f && gainRight == 1.0f;
+    if (chain_.size() + count > SectionChain::kMaxStages) runChain(n);
+    const int first = chain_.size();
+    int last = 0;
+    for (int i = 0; i < count; ++i) {
+        const bool end = i == count - 1;
+        last = chain_.add(*leftSections[i], *rightSections[i], end ? gainLeft : 1.0f, end ? gainRight : 1.0f);
+    }
+    chained_[chainedCount_++] = {k, first, last};
+    return true;
+}
+
+void EqEngine::runChain(int n, float* lastInputLeft, float* lastInputRight) {
+    if (chain_.empty()) return;
+    float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
+    bool inRange[SectionChain::kMaxStages][2];
+    chain_.run(work_[0], work_[1], n, firstLeft, firstRight, lastInputLeft, lastInputRight, inRange);
+    for (int i = 0; i < chainedCount_; ++i) {
+        const ChainedBand& c = chained_[i];
+        bool leftInRange = true, rightInRange = true;
+        for (int s = c.firstStage; s <= c.lastStage; ++s) {
+            leftInRange = leftInRange && inRange[s][0];
+            rightInRange = rightInRange && inRange[s][1];
+        }
+        bands_[0][c.slot].finishChained(firstLeft[c.lastStage], leftInRange);
+        bands_[1][c.slot].finishChained(firstRight[c.lastStage], rightInRange);
+    }
+    chainedCount_ = 0;
+}
+
+// A settled correction: its sections end the chain collected so far (their inputs kept for the
+// taps), then each channel's taps and gain.
+void EqEngine::runCorrectedSlot(int k, int n) {
+    BandFilter& left = bands_[0][k];
+    BandFilter& right = bands_[1][k];
+    BiquadSection* leftSections[BandFilter::kSections];
+    BiquadSection* rightSections[BandFilter::kSections];
+    const int count = left.chainSections(leftSections);
+    right.chainSections(rightSections);
+    if (count == 0) {
+        runChain(n);
+        left.recordInput(work_[0], n);
+        right.recordInput(work_[1], n);
+    } else {
+        if (chain_.size() + count > SectionChain::kMaxStages) runChain(n);
+        // A band's sections are consecutive stages: the first one's input is the band's.
+        if (count > 1) {
+            runChain(n);
             left.recordInput(work_[0], n);
             right.recordInput(work_[1], n);
-            BiquadSection* leftSections[BandFilter::kSections];
-            BiquadSection* rightSections[BandFilter::kSections];
-            const int count = left.chainSections(leftSections);
-            right.chainSections(rightSections);
-            if (count > 0) {
-                for (int i = 0; i < count; ++i) chain_.add(*leftSections[i], *rightSections[i]);
-                float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
-                chain_.run(work_[0], work_[1], n, firstLeft, firstRight);
-            }
-            left.finishCorrected(work_[0], n);
-            right.finishCorrected(work_[1], n);
-            continue;
         }
-        if (leftRuns) left.filter(work_[0], n);
-        if (rightRuns) right.filter(work_[1], n);
+        for (int i = 0; i < count; ++i) chain_.add(*leftSections[i], *rightSections[i]);
+        if (count > 1) {
+            runChain(n);
+        } else {
+            runChain(n, left.historyFor(n), right.historyFor(n));
+        }
     }
-    runChain();
+    BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n);
 }
 
 void EqEngine::runSlot(int ch, int k, float* work, int n) {
@@ -386,41 +427,63 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
     const float* const in[kChannels] = {inL, stereo ? inR : inL};
     float* const out[kChannels] = {outL, stereo ? outR : outL};
     stepEnds_ = stepPosition_ + n == kSubBlockLength;
-    if (fullyOff_) {
-        // Both inputs read before either output is written: the host's buffers may overlap.
-        for (int i = 0; i < n; ++i) {
-            const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
-            out[0][i] = l * offGain_[0];
-            if (stereo) out[1][i] = r * offGain_[1];
-        }
-    } else if (lastSilenceSkip_ && silent_) {
-        // Silence: nothing runs until a louder input sample arrives, from that sample on.
-        int loud = n;
-        for (int i = 0; i < n && loud == n; ++i)
-            for (int ch = 0; ch < channels; ++ch)
-                if (std::fabs(in[ch][i]) > 1e-7f) loud = i;
-        if (loud < n) {
-            silent_ = false;
-            silentCount_ = 0;
-            const float* const rest[kChannels] = {in[0] + loud, in[1] + loud};
-            float* const restOut[kChannels] = {out[0] + loud, out[1] + loud};
-            processAwake(n - loud, rest, restOut, stereo);
-        } else {
-            active_ = false;
-        }
-        for (int ch = 0; ch < channels; ++ch) std::memset(out[ch], 0, sizeof(float) * static_cast<size_t>(loud));
-    } else {
-        processAwake(n, in, out, stereo);
-    }
+    if (fullyOff_) passInput(n, in, out, stereo);
+    else if (lastSilenceSkip_ && silent_) processSilent(n, in, out, stereo);
+    else processAwake(n, in, out, stereo);
     // With one channel in use and two outputs, the second output repeats the first.
     if (!stereo && outR != nullptr) std::memcpy(outR, outL, sizeof(float) * static_cast<size_t>(n));
+    endPiece(n);
+    return n;
+}
 
+void EqEngine::endPiece(int n) {
     stepPosition_ += n;
     if (stepPosition_ == kSubBlockLength) {
         countSilence();
         stepPosition_ = 0;
     }
-    return n;
+}
+
+// General off: the input passes with the off gain. Both inputs are read before either output is
+// written: the host's buffers may overlap.
+void EqEngine::passInput(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo) {
+    const float gainL = offGain_[0], gainR = offGain_[1];
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Float4 l, r;
+        std::memcpy(&l, in[0] + i, sizeof l);
+        std::memcpy(&r, in[1] + i, sizeof r);
+        l = ((l < kTiny4) & (l > -kTiny4)) ? Float4{} : l;
+        r = ((r < kTiny4) & (r > -kTiny4)) ? Float4{} : r;
+        l *= gainL;
+        r *= gainR;
+        std::memcpy(out[0] + i, &l, sizeof l);
+        if (stereo) std::memcpy(out[1] + i, &r, sizeof r);
+    }
+    for (; i < n; ++i) {
+        const float l = flushTiny(in[0][i]), r = flushTiny(in[1][i]);
+        out[0][i] = l * gainL;
+        if (stereo) out[1][i] = r * gainR;
+    }
+}
+
+// Silence: nothing runs until a louder input sample arrives, from that sample on.
+void EqEngine::processSilent(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo) {
+    const int channels = stereo ? 2 : 1;
+    int loud = n;
+    for (int i = 0; i < n && loud == n; ++i)
+        for (int ch = 0; ch < channels; ++ch)
+            if (std::fabs(in[ch][i]) > 1e-7f) loud = i;
+    if (loud < n) {
+        silent_ = false;
+        silentCount_ = 0;
+        const float* const rest[kChannels] = {in[0] + loud, in[1] + loud};
+        float* const restOut[kChannels] = {out[0] + loud, out[1] + loud};
+        processAwake(n - loud, rest, restOut, stereo);
+    } else {
+        active_ = false;
+    }
+    for (int ch = 0; ch < channels; ++ch) std::memset(out[ch], 0, sizeof(float) * static_cast<size_t>(loud));
 }
 
 void EqEngine::processAwake(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo) {

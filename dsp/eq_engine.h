@@ -83,14 +83,21 @@ private:
     void beginStep();
     void serveRequests();
     void readControls();
+    void readBandControls();
     void stepGeneralOnOff();
     void glideGains();
     void startProcessing(int channels);
     void countSilence();
+    void passInput(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo);
+    void processSilent(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo);
     void processAwake(int n, const float* const in[kChannels], float* const out[kChannels], bool stereo);
+    void endPiece(int n);
     void applySampleRate(float fs);
     void runSlot(int ch, int slot, float* work, int n);
     void runStereo(int n);
+    bool chainSlot(int slot, int n);
+    void runChain(int n, float* lastInputLeft = nullptr, float* lastInputRight = nullptr);
+    void runCorrectedSlot(int slot, int n);
     // Written by other threads.
     std::atomic<float> sampleRate_{44100.0f};
     BandInbox band_[kChannels][kSlots];
@@ -137,7 +144,7 @@ private:
     SectionChain chain_;
     struct ChainedBand {
         int slot;
-        int lastStage;
+        int firstStage, lastStage;
     };
     ChainedBand chained_[kSlots] = {};
     int chainedCount_ = 0;

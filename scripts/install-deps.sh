@@ -9,6 +9,7 @@ packages=(
   libcairo2-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
   xvfb libxtst-dev ardour xdotool x11-apps x11-utils imagemagick
+  nsis lintian dpkg-dev fakeroot python3-markdown
 )
 
 missing=()

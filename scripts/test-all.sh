@@ -5,14 +5,17 @@
 # libFuzzer run (clang, ASan + UBSan) of every file and chunk reader, and Ardour 7 opening the Linux
 # module's own editor on a private Xvfb and rendering a signal through it. The Linux and Windows test
 # runs include the host-conformance suite, whose summary table is printed after them.
-# Usage: scripts/test-all.sh [preset...]   (default: all seven; "fuzz" is the fuzzing step, "ardour" the
-# Ardour checks of build/linux)
+# Last, "packages" builds the Debian package and the Windows installer and checks both: the package
+# installed into a scratch root, and the installer run silently under Wine (install, load, re-install,
+# uninstall).
+# Usage: scripts/test-all.sh [preset...]   (default: all of them; "fuzz" is the fuzzing step, "ardour" the
+# Ardour checks of build/linux, "packages" the installers of build/linux and build/windows)
 # FUZZ_SECONDS sets the time per fuzz target (default 40).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(linux ardour windows asan tsan windows-i686 fuzz)
+[ ${#presets[@]} -gt 0 ] || presets=(linux ardour windows asan tsan windows-i686 fuzz packages)
 
 failed=()
 summary=()
@@ -23,6 +26,22 @@ for preset in "${presets[@]}"; do
     if cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null &&
        cmake --build build/fuzz -j2 && build/fuzz/make_seeds build/fuzz/corpus >/dev/null &&
        sh tests/fuzz/run_fuzzers.sh build/fuzz "${FUZZ_SECONDS:-40}"; then
+      result=passed
+    else
+      result=FAILED; failed+=("$preset")
+    fi
+    summary+=("$(printf '%-13s %-13s %4ds' "$preset" "$result" $(( $(date +%s) - start )))")
+    continue
+  fi
+  if [ "$preset" = packages ]; then
+    echo "== packages: the Debian package in a scratch root, the Windows installer under Wine"
+    if ! cmake --build --preset linux --target tovin_deb tovin_installed_load_check tovin_demo ||
+       ! cmake --build --preset windows --target tovin_installer tovin_installed_load_check; then
+      result="BUILD FAILED"; failed+=("$preset")
+    elif timeout 300 sh tests/packaging/deb_check.sh build/linux/tovin_1.0_amd64.deb build/deb-check \
+           build/linux/tests/tovin_installed_load_check build/linux/tools/demo/tovin_demo &&
+         timeout 300 sh tests/packaging/nsis_check.sh build/windows/tovin-1.0-setup.exe "$PWD/build/windows/installer-prefix" \
+           build/windows/tests/tovin_installed_load_check.exe build/windows/Tovin.dll; then
       result=passed
     else
       result=FAILED; failed+=("$preset")

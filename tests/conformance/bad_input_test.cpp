@@ -3,6 +3,9 @@
 // denormal input neither slows it down nor leaves denormals in the output.
 #include <chrono>
 #include <limits>
+#if !defined(_WIN32)
+#include <time.h>
+#endif
 
 #include "probe.h"
 
@@ -14,6 +17,18 @@ constexpr size_t kBurstAt = 24000;
 constexpr size_t kBurstLength = 480;  // 10 ms
 constexpr size_t kFrames = 96000;
 constexpr size_t kRecoveryWindow = 480;  // the output must be sane again 10 ms after the burst
+
+// The processing thread's own CPU time where the platform gives it, so that other jobs sharing the
+// machine (a parallel ctest, a build) do not enter the ratio; wall time elsewhere.
+double threadSeconds() {
+#if defined(_WIN32)
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+#else
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1.0e-9 * static_cast<double>(now.tv_nsec);
+#endif
+}
 
 Stereo renderBusy(const Stereo& input) {
     auto host = newInstance(kRate, 512);
@@ -92,15 +107,17 @@ TEST(BadInput, DenormalsCostNothingAndDoNotStay) {
         if (host == nullptr) return 1.0e9;
         applySetting(*host, busySetting());
         render(*host, testSignal(4800, kRate));  // designs done, states warm
-        const auto start = std::chrono::steady_clock::now();
+        const double start = threadSeconds();
         Stereo o = render(*host, input);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = threadSeconds() - start;
         if (out != nullptr) *out = std::move(o);
         return seconds;
     };
     double best = 1.0e9, bestNormal = 1.0e9;
     Stereo out;
-    for (int i = 0; i < 3; ++i) {
+    // Unflushed denormals cost tens of times normal arithmetic; the best of several alternating runs
+    // keeps a passing scheduler hiccup from looking like one.
+    for (int i = 0; i < 7; ++i) {
         bestNormal = std::min(bestNormal, timed(normal, nullptr));
         best = std::min(best, timed(denormal, &out));
     }

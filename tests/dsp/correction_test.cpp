@@ -191,12 +191,18 @@ TEST(CorrectionFir, TheProcessorsSumsAgreeWithThePortableOnes) {
             std::vector<float> out(44, 0.25f), want(44, 0.25f);
             CorrectionFir::accumulate(a.data(), length, x, out.data(), n);
             CorrectionFir::Portable::accumulatePortable(a.data(), length, x, want.data(), n);
+            std::vector<float> outRight(44, -0.5f), wantRight(44, -0.5f), outLeft(44, 0.25f);
+            CorrectionFir::accumulateStereo(a.data(), b.data(), length, x, x + 30, outLeft.data(), outRight.data(), n);
+            CorrectionFir::accumulate(b.data(), length, x + 30, wantRight.data(), n);
             std::vector<float> fresh(44), old(44), wantFresh(44), wantOld(44);
             CorrectionFir::accumulatePair(a.data(), b.data(), length, x, fresh.data(), old.data(), n);
             CorrectionFir::Portable::accumulatePairPortable(a.data(), b.data(), length, x, wantFresh.data(), wantOld.data(), n);
             for (int i = 0; i < 44; ++i) {
                 const size_t k = static_cast<size_t>(i);
                 EXPECT_NEAR(out[k], want[k], 1e-5f) << length << " " << n << " " << i;
+                // Two channels at once: each the same sums as the channel alone, bit for bit.
+                EXPECT_EQ(outLeft[k], out[k]) << length << " " << n << " " << i;
+                EXPECT_EQ(outRight[k], wantRight[k]) << length << " " << n << " " << i;
                 if (i >= n) continue;
                 EXPECT_NEAR(fresh[k], wantFresh[k], 1e-5f) << length << " " << n << " " << i;
                 EXPECT_NEAR(old[k], wantOld[k], 1e-5f) << length << " " << n << " " << i;

@@ -7,14 +7,12 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
-
-extern char** environ;
 
 namespace tovin_test {
 
@@ -44,6 +42,26 @@ bool xvfbInstalled() {
     return false;
 }
 
+// A test killed by a timeout must not leave its server behind, holding the test runner's output pipes
+// open: the server dies with this process and writes its messages to /dev/null.
+pid_t spawnXvfb(const char* const* argv, int displayFdSource) {
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull < 0) return -1;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
+        dup2(displayFdSource, kDisplayFd);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        execvp(argv[0], const_cast<char* const*>(argv));
+        _exit(127);
+    }
+    close(devNull);
+    return pid;
+}
+
 class XvfbEnvironment : public testing::Environment {
 public:
     void SetUp() override {
@@ -58,21 +76,17 @@ public:
         const int writeEnd = fcntl(pipeFds[1], F_DUPFD_CLOEXEC, kDisplayFd + 1);
         close(pipeFds[1]);
         pipeFds[1] = writeEnd;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], kDisplayFd);
         // -noreset: without it the server restarts when its last client leaves, refusing the next for a moment.
         const std::string fd = std::to_string(kDisplayFd);
         const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
                               nullptr};
-        const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        const int spawned = spawnXvfb(argv, pipeFds[1]);
         close(pipeFds[1]);
-        if (spawned != 0) {
+        if (spawned <= 0) {
             close(pipeFds[0]);
-            pid_ = 0;
             return;
         }
+        pid_ = spawned;
         std::string number;
         char c;
         while (read(pipeFds[0], &c, 1) == 1 && c != '\n') number += c;

@@ -1,0 +1,372 @@
+#include "dsp/section_kernels.h"
+
+#include <utility>
+
+// Every build targets x86 with at least SSE2 (the 32-bit one is built with -msse2).
+#include <emmintrin.h>
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TOVIN_SECTIONS_AVX 1
+#include <immintrin.h>
+#else
+#define TOVIN_SECTIONS_AVX 0
+#endif
+
+namespace SectionKernels {
+namespace {
+
+template <class F, int... I>
+[[gnu::always_inline]] inline void unrolled(F&& f, std::integer_sequence<int, I...>) {
+    (f(std::integral_constant<int, I>{}), ...);
+}
+
+// One frame (left, right) as two floats in the low half of a register; the integer loads and
+// stores are the ones that may touch float memory.
+[[gnu::always_inline]] inline __m128 loadFrame(const float* p) {
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+[[gnu::always_inline]] inline void storeFrame(float* p, __m128 v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
+}
+[[gnu::always_inline]] inline void storeFirst(float* first, __m128 v) {
+    first[0] = _mm_cvtss_f32(v);
+    first[1] = _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1));
+}
+
+// Stages that fit in the 16 vector registers of x86-64 with their states and the sums.
+constexpr int kPortableGroup = 3;
+
+// G consecutive stages, stage s working on frame t - s at time step t.
+template <int G>
+void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
+    using Stages = std::make_integer_sequence<int, G>;
+    __m128d b0[G], b1[G], b2[G], a1[G], a2[G], x1[G], x2[G], y1[G], y2[G];
+    __m128 gain[G];
+    unrolled(
+        [&](auto s) {
+            b0[s] = _mm_loadu_pd(st[s].b0), b1[s] = _mm_loadu_pd(st[s].b1), b2[s] = _mm_loadu_pd(st[s].b2);
+            a1[s] = _mm_loadu_pd(st[s].a1), a2[s] = _mm_loadu_pd(st[s].a2);
+            x1[s] = _mm_loadu_pd(st[s].x1), x2[s] = _mm_loadu_pd(st[s].x2);
+            y1[s] = _mm_loadu_pd(st[s].y1), y2[s] = _mm_loadu_pd(st[s].y2);
+            gain[s] = _mm_setr_ps(st[s].gain[0], st[s].gain[1], 1.0f, 1.0f);
+        },
+        Stages{});
+    // With All every stage is inside the block.
+    const auto step = [&](auto all, int t) __attribute__((always_inline)) {
+        unrolled(
+            [&](auto s) __attribute__((always_inline)) {
+                const int i = t - s;
+                if (!all && (i < 0 || i >= n)) return;
+                float* p = frames + 2 * i;
+                const __m128 in = loadFrame(p);
+                if constexpr (s == G - 1)
+                    if (lastInputs != nullptr) storeFrame(lastInputs + 2 * i, in);
+                const __m128d x = _mm_cvtps_pd(in);
+                // (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses.
+                const __m128d y = _mm_sub_pd(
+                    _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0[s], x), _mm_mul_pd(b1[s], x1[s])), _mm_mul_pd(b2[s], x2[s])),
+                               _mm_mul_pd(a2[s], y2[s])),
+                    _mm_mul_pd(a1[s], y1[s]));
+                x2[s] = x1[s];
+                x1[s] = x;
+                y2[s] = y1[s];
+                y1[s] = y;
+                const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain[s]);
+                storeFrame(p, out);
+                if (!all && i == 0) storeFirst(first[s], out);
+            },
+            Stages{});
+    };
+    // The first G steps fill the pipeline and see each stage's frame 0; the last G - 1 drain it.
+    const int last = n + G - 1;
+    const int fillEnd = G < n ? G : n;
+    int t = 0;
+    for (; t < fillEnd; ++t) step(std::false_type{}, t);
+    for (; t < n; ++t) step(std::true_type{}, t);
+    for (; t < last; ++t) step(std::false_type{}, t);
+    unrolled(
+        [&](auto s) {
+            _mm_storeu_pd(st[s].x1, x1[s]), _mm_storeu_pd(st[s].x2, x2[s]);
+            _mm_storeu_pd(st[s].y1, y1[s]), _mm_storeu_pd(st[s].y2, y2[s]);
+        },
+        Stages{});
+}
+
+}  // namespace
+
+namespace Portable {
+void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    for (int s = 0; n > 0 && s < count; s += kPortableGroup) {
+        const int g = count - s < kPortableGroup ? count - s : kPortableGroup;
+        float* inputs = s + g == count ? lastInputs : nullptr;
+        switch (g) {
+        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
+        case 2: portableGroup<2>(stages + s, frames, n, first + s, inputs); break;
+        default: portableGroup<3>(stages + s, frames, n, first + s, inputs); break;
+        }
+    }
+}
+}  // namespace Portable
+
+#if TOVIN_SECTIONS_AVX
+namespace {
+
+// Two sections per 256-bit register, stage s working on frame t - s kLaneLag at step t: each
+// stage takes its input from memory kLaneLag steps after the stage before wrote it, so that no
+// register's recursion waits on the pass between sections, and a register only ever feeds the
+// ones after it.
+constexpr int kLaneLag = 5;
+constexpr int kWideGroup = 4;
+
+using Wide = __m256d;
+using Narrow = __m128d;
+
+[[gnu::always_inline, gnu::target("avx")]] inline Wide mul(Wide a, Wide b) { return _mm256_mul_pd(a, b); }
+[[gnu::always_inline, gnu::target("avx")]] inline Wide add(Wide a, Wide b) { return _mm256_add_pd(a, b); }
+[[gnu::always_inline, gnu::target("avx")]] inline Wide sub(Wide a, Wide b) { return _mm256_sub_pd(a, b); }
+[[gnu::always_inline]] inline Narrow mul(Narrow a, Narrow b) { return _mm_mul_pd(a, b); }
+[[gnu::always_inline]] inline Narrow add(Narrow a, Narrow b) { return _mm_add_pd(a, b); }
+[[gnu::always_inline]] inline Narrow sub(Narrow a, Narrow b) { return _mm_sub_pd(a, b); }
+
+// One register's sections: coefficients, states and the float outputs' gains.
+#define TOVIN_SECTIONS_MEMBERS(V)                                                                              \
+    V b0, b1, b2, a1, a2, x1, x2, y1, y2;                                                                      \
+    __m128 gain;                                                                                               \
+    /* (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses. */                       \
+    [[gnu::always_inline, gnu::target("avx")]] inline V output(V x) const {                                    \
+        return sub(sub(add(add(mul(b0, x), mul(b1, x1)), mul(b2, x2)), mul(a2, y2)), mul(a1, y1));             \
+    }                                                                                                          \
+    [[gnu::always_inline, gnu::target("avx")]] inline void advance(V x, V y) {                                 \
+        x2 = x1;                                                                                               \
+        x1 = x;                                                                                                \
+        y2 = y1;                                                                                               \
+        y1 = y;                                                                                                \
+    }
+struct WideSections {
+    TOVIN_SECTIONS_MEMBERS(Wide)
+};
+struct NarrowSections {
+    TOVIN_SECTIONS_MEMBERS(Narrow)
+};
+#undef TOVIN_SECTIONS_MEMBERS
+
+template <class F, int... I>
+[[gnu::always_inline, gnu::target("avx")]] inline void unrolledWide(F&& f, std::integer_sequence<int, I...>) {
+    (f(std::integral_constant<int, I>{}), ...);
+}
+
+[[gnu::always_inline, gnu::target("avx")]] inline Wide join(const double* low, const double* high) {
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(low)), _mm_loadu_pd(high), 1);
+}
+[[gnu::always_inline, gnu::target("avx")]] inline void split(Wide v, double* low, double* high) {
+    _mm_storeu_pd(low, _mm256_castpd256_pd128(v));
+    _mm_storeu_pd(high, _mm256_extractf128_pd(v, 1));
+}
+
+[[gnu::always_inline, gnu::target("avx")]] inline void load(WideSections& w, const Stage& lo, const Stage& hi) {
+    w.b0 = join(lo.b0, hi.b0), w.b1 = join(lo.b1, hi.b1), w.b2 = join(lo.b2, hi.b2);
+    w.a1 = join(lo.a1, hi.a1), w.a2 = join(lo.a2, hi.a2);
+    w.x1 = join(lo.x1, hi.x1), w.x2 = join(lo.x2, hi.x2), w.y1 = join(lo.y1, hi.y1), w.y2 = join(lo.y2, hi.y2);
+    w.gain = _mm_setr_ps(lo.gain[0], lo.gain[1], hi.gain[0], hi.gain[1]);
+}
+[[gnu::always_inline, gnu::target("avx")]] inline void store(const WideSections& w, Stage& lo, Stage& hi) {
+    split(w.x1, lo.x1, hi.x1), split(w.x2, lo.x2, hi.x2), split(w.y1, lo.y1, hi.y1), split(w.y2, lo.y2, hi.y2);
+}
+[[gnu::always_inline]] inline void load(NarrowSections& w, const Stage& s) {
+    w.b0 = _mm_loadu_pd(s.b0), w.b1 = _mm_loadu_pd(s.b1), w.b2 = _mm_loadu_pd(s.b2);
+    w.a1 = _mm_loadu_pd(s.a1), w.a2 = _mm_loadu_pd(s.a2);
+    w.x1 = _mm_loadu_pd(s.x1), w.x2 = _mm_loadu_pd(s.x2), w.y1 = _mm_loadu_pd(s.y1), w.y2 = _mm_loadu_pd(s.y2);
+    w.gain = _mm_setr_ps(s.gain[0], s.gain[1], 1.0f, 1.0f);
+}
+[[gnu::always_inline]] inline void store(const NarrowSections& w, Stage& s) {
+    _mm_storeu_pd(s.x1, w.x1), _mm_storeu_pd(s.x2, w.x2), _mm_storeu_pd(s.y1, w.y1), _mm_storeu_pd(s.y2, w.y2);
+}
+
+// G stages (2 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
+// register of its own.
+template <int G>
+__attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
+    constexpr int W = G / 2;  // registers with two stages
+    constexpr bool narrowLast = G % 2 != 0;
+    constexpr int lastLag = (G - 1) * kLaneLag;
+    using Wides = std::make_integer_sequence<int, W>;
+    WideSections wide[W > 0 ? W : 1];
+    NarrowSections narrow;
+    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { load(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
+    if constexpr (narrowLast) load(narrow, st[G - 1]);
+
+    const __m256d lowLanes = _mm256_castsi256_pd(_mm256_setr_epi64x(-1, -1, 0, 0));
+    const __m256d highLanes = _mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, -1, -1));
+    const auto inside = [n](int i) { return i >= 0 && i < n; };
+    const auto step = [&](auto all, int t) __attribute__((always_inline, target("avx"))) {
+        unrolledWide(
+            [&](auto v) __attribute__((always_inline, target("avx"))) {
+                const int lo = t - 2 * v * kLaneLag, hi = lo - kLaneLag;
+                const bool loIn = all || inside(lo), hiIn = all || inside(hi);
+                if (!all && !loIn && !hiIn) return;
+                // Outside lanes read a frame inside and keep their states.
+                float* pLo = frames + 2 * (loIn ? lo : hi);
+                float* pHi = frames + 2 * (hiIn ? hi : lo);
+                const __m128 in = _mm_castsi128_ps(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pLo)),
+                                                                      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pHi))));
+                if constexpr (!narrowLast && v == W - 1)
+                    if (lastInputs != nullptr && hiIn) storeFrame(lastInputs + 2 * hi, _mm_movehl_ps(in, in));
+                WideSections& w = wide[v];
+                const Wide x = _mm256_cvtps_pd(in);
+                const Wide y = w.output(x);
+                if (all || (loIn && hiIn)) {
+                    w.advance(x, y);
+                } else {
+                    const Wide keep = loIn ? lowLanes : highLanes;
+                    w.x2 = _mm256_blendv_pd(w.x2, w.x1, keep);
+                    w.x1 = _mm256_blendv_pd(w.x1, x, keep);
+                    w.y2 = _mm256_blendv_pd(w.y2, w.y1, keep);
+                    w.y1 = _mm256_blendv_pd(w.y1, y, keep);
+                }
+                const __m128 out = _mm_mul_ps(_mm256_cvtpd_ps(y), w.gain);
+                const __m128 outHigh = _mm_movehl_ps(out, out);
+                if (loIn) storeFrame(pLo, out);
+                if (hiIn) storeFrame(pHi, outHigh);
+                if (!all && loIn && lo == 0) storeFirst(first[2 * v], out);
+                if (!all && hiIn && hi == 0) storeFirst(first[2 * v + 1], outHigh);
+            },
+            Wides{});
+        if constexpr (narrowLast) {
+            const int i = t - lastLag;
+            if (!all && !inside(i)) return;
+            float* p = frames + 2 * i;
+            const __m128 in = loadFrame(p);
+            if (lastInputs != nullptr) storeFrame(lastInputs + 2 * i, in);
+            const Narrow x = _mm_cvtps_pd(in);
+            const Narrow y = narrow.output(x);
+            narrow.advance(x, y);
+            const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain);
+            storeFrame(p, out);
+            if (!all && i == 0) storeFirst(first[G - 1], out);
+        }
+    };
+    // The steps up to lastLag see some stage's frame 0, the last lastLag drain the stages.
+    const int last = n + lastLag;
+    const int fillEnd = lastLag + 1 < n ? lastLag + 1 : n;
+    int t = 0;
+    for (; t < fillEnd; ++t) step(std::false_type{}, t);
+    for (; t < n; ++t) step(std::true_type{}, t);
+    for (; t < last; ++t) step(std::false_type{}, t);
+    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
+    if constexpr (narrowLast) store(narrow, st[G - 1]);
+}
+
+// Shorter pieces spend too many steps filling and draining the lag: the 128-bit code is faster there.
+constexpr int kWideFrames = 12;
+
+void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    if (n < kWideFrames) {
+        Portable::runPortable(stages, count, frames, n, first, lastInputs);
+        return;
+    }
+    for (int s = 0; n > 0 && s < count;) {
+        int g = count - s < kWideGroup ? count - s : kWideGroup;
+        float* inputs = s + g == count ? lastInputs : nullptr;
+        switch (g) {
+        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
+        case 2: wideGroup<2>(stages + s, frames, n, first + s, inputs); break;
+        case 3: wideGroup<3>(stages + s, frames, n, first + s, inputs); break;
+        default: wideGroup<4>(stages + s, frames, n, first + s, inputs); break;
+        }
+        s += g;
+    }
+}
+
+}  // namespace
+#endif
+
+namespace {
+using Run = void (*)(Stage*, int, float*, int, float (*)[2], float*);
+
+struct Kernels {
+    Run run = Portable::runPortable;
+    Kernels() {
+#if TOVIN_SECTIONS_AVX
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx")) run = runWide;
+#endif
+    }
+};
+// Chosen once when the module loads, before any audio runs.
+const Kernels kernels;
+}  // namespace
+
+void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    kernels.run(stages, count, frames, n, first, lastInputs);
+}
+
+void runSingle(Stage& st, float* left, float* right, int n, float first[2], float* inputLeft, float* inputRight) {
+    const __m128d b0 = _mm_loadu_pd(st.b0), b1 = _mm_loadu_pd(st.b1), b2 = _mm_loadu_pd(st.b2);
+    const __m128d a1 = _mm_loadu_pd(st.a1), a2 = _mm_loadu_pd(st.a2);
+    __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2);
+    const __m128 gain = _mm_setr_ps(st.gain[0], st.gain[1], 1.0f, 1.0f);
+    const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
+    for (int i = 0; i < n; ++i) {
+        const __m128 in = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
+        if (keepInputs) inputLeft[i] = left[i], inputRight[i] = right[i];
+        const __m128d x = _mm_cvtps_pd(in);
+        // (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses.
+        const __m128d y = _mm_sub_pd(
+            _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)), _mm_mul_pd(a2, y2)),
+            _mm_mul_pd(a1, y1));
+        x2 = x1, x1 = x, y2 = y1, y1 = y;
+        const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain);
+        _mm_store_ss(left + i, out);
+        _mm_store_ss(right + i, _mm_shuffle_ps(out, out, 1));
+        if (i == 0) storeFirst(first, out);
+    }
+    _mm_storeu_pd(st.x1, x1), _mm_storeu_pd(st.x2, x2), _mm_storeu_pd(st.y1, y1), _mm_storeu_pd(st.y2, y2);
+}
+
+void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[2]) {
+    const __m128d sign = _mm_set1_pd(-0.0), limits = _mm_set1_pd(limit), tinies = _mm_set1_pd(tiny);
+    for (int s = 0; s < count; ++s) {
+        Stage& st = stages[s];
+        const __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2);
+        const __m128d mx1 = _mm_andnot_pd(sign, x1), mx2 = _mm_andnot_pd(sign, x2);
+        const __m128d my1 = _mm_andnot_pd(sign, y1), my2 = _mm_andnot_pd(sign, y2);
+        // ((|x1| + |x2|) + |y1|) + |y2|, as BiquadSection sums them.
+        const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_add_pd(mx1, mx2), my1), my2);
+        const int below = _mm_movemask_pd(_mm_cmplt_pd(sum, limits));
+        inRange[s][0] = (below & 1) != 0;
+        inRange[s][1] = (below & 2) != 0;
+        _mm_storeu_pd(st.x1, _mm_andnot_pd(_mm_cmplt_pd(mx1, tinies), x1));
+        _mm_storeu_pd(st.x2, _mm_andnot_pd(_mm_cmplt_pd(mx2, tinies), x2));
+        _mm_storeu_pd(st.y1, _mm_andnot_pd(_mm_cmplt_pd(my1, tinies), y1));
+        _mm_storeu_pd(st.y2, _mm_andnot_pd(_mm_cmplt_pd(my2, tinies), y2));
+    }
+}
+
+void interleave(const float* left, const float* right, float* frames, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);
+        _mm_storeu_ps(frames + 2 * i, _mm_unpacklo_ps(l, r));
+        _mm_storeu_ps(frames + 2 * i + 4, _mm_unpackhi_ps(l, r));
+    }
+    for (; i < n; ++i) {
+        frames[2 * i] = left[i];
+        frames[2 * i + 1] = right[i];
+    }
+}
+
+void deinterleave(const float* frames, float* left, float* right, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 a = _mm_loadu_ps(frames + 2 * i), b = _mm_loadu_ps(frames + 2 * i + 4);
+        _mm_storeu_ps(left + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(right + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+    for (; i < n; ++i) {
+        left[i] = frames[2 * i];
+        right[i] = frames[2 * i + 1];
+    }
+}
+
+bool usesWideVectors() { return kernels.run != Portable::runPortable; }
+
+}  // namespace SectionKernels

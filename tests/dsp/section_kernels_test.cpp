@@ -1,0 +1,158 @@
+// The two-channel section cascade: whichever code the processor runs, and however many sections it
+// groups, the result is the sections run one after the other, bit for bit.
+#include "dsp/biquad_section.h"
+#include "dsp/section_chain.h"
+#include "dsp/section_kernels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Stable sections with states from an earlier signal, different on each channel; every other one
+// with an output gain.
+std::vector<SectionKernels::Stage> randomStages(int count, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    std::vector<SectionKernels::Stage> stages(static_cast<size_t>(count));
+    for (int s = 0; s < count; ++s) {
+        SectionKernels::Stage& st = stages[static_cast<size_t>(s)];
+        for (int ch = 0; ch < 2; ++ch) {
+            const double r = 0.5 + 0.45 * (u(rng) + 1.0) / 2.0, w = 3.0 * (u(rng) + 1.0) / 2.0;
+            st.a1[ch] = -2.0 * r * std::cos(w);
+            st.a2[ch] = r * r;
+            st.b0[ch] = 1.0 + 0.3 * u(rng);
+            st.b1[ch] = u(rng);
+            st.b2[ch] = 0.5 * u(rng);
+            st.x1[ch] = u(rng), st.x2[ch] = u(rng), st.y1[ch] = u(rng), st.y2[ch] = u(rng);
+            st.gain[ch] = s % 2 ? 1.0f : 1.0f + 0.01f * static_cast<float>(u(rng));
+        }
+    }
+    return stages;
+}
+
+// Stage by stage, channel by channel, the way a single band runs.
+void runOneByOne(std::vector<SectionKernels::Stage>& stages, std::vector<float>& frames, int n, float (*first)[2],
+                 std::vector<float>& lastInputs) {
+    for (size_t s = 0; s < stages.size(); ++s) {
+        if (s + 1 == stages.size()) lastInputs = frames;
+        SectionKernels::Stage& st = stages[s];
+        for (int ch = 0; ch < 2; ++ch) {
+            for (int i = 0; i < n; ++i) {
+                const double x = frames[static_cast<size_t>(2 * i + ch)];
+                const double y = (st.b0[ch] * x + st.b1[ch] * st.x1[ch] + st.b2[ch] * st.x2[ch] - st.a2[ch] * st.y2[ch]) -
+                                 st.a1[ch] * st.y1[ch];
+                st.x2[ch] = st.x1[ch], st.x1[ch] = x, st.y2[ch] = st.y1[ch], st.y1[ch] = y;
+                frames[static_cast<size_t>(2 * i + ch)] = static_cast<float>(y) * st.gain[ch];
+            }
+            first[s][ch] = frames[static_cast<size_t>(ch)];
+        }
+    }
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+TEST(SectionKernels, EveryPathMatchesTheSectionsOneByOne) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
+    for (int count = 1; count <= SectionKernels::kMaxStages; ++count)
+        for (int n : {1, 2, 3, 5, 8, 9, 10, 11, 12, 13, 17, 24, 27, 31, 43, 44}) {
+            std::vector<float> input(static_cast<size_t>(2 * n));
+            for (float& x : input) x = d(rng);
+            const auto stages = randomStages(count, static_cast<unsigned>(100 * count + n));
+            auto want = stages;
+            std::vector<float> wantFrames = input;
+            float wantFirst[SectionKernels::kMaxStages][2] = {};
+            std::vector<float> wantInputs;
+            runOneByOne(want, wantFrames, n, wantFirst, wantInputs);
+            // The processor's choice, then the portable code.
+            for (bool portable : {false, true}) {
+                auto got = stages;
+                std::vector<float> frames = input;
+                float first[SectionKernels::kMaxStages][2] = {};
+                // The last stage's inputs are what a band with a correction keeps.
+                std::vector<float> inputs(frames.size());
+                if (portable) SectionKernels::Portable::runPortable(got.data(), count, frames.data(), n, first, inputs.data());
+                else SectionKernels::run(got.data(), count, frames.data(), n, first, inputs.data());
+                ASSERT_EQ(frames, wantFrames) << count << " stages, " << n << " frames, portable " << portable;
+                ASSERT_EQ(inputs, wantInputs) << count << " stages, " << n << " frames, portable " << portable;
+                for (int s = 0; s < count; ++s) {
+                    const auto& a = got[static_cast<size_t>(s)];
+                    const auto& b = want[static_cast<size_t>(s)];
+                    for (int ch = 0; ch < 2; ++ch) {
+                        EXPECT_TRUE(sameBits(a.x1[ch], b.x1[ch]) && sameBits(a.x2[ch], b.x2[ch]) &&
+                                    sameBits(a.y1[ch], b.y1[ch]) && sameBits(a.y2[ch], b.y2[ch]))
+                            << count << " stages, " << n << " frames, stage " << s << ", portable " << portable;
+                        EXPECT_EQ(first[s][ch], wantFirst[s][ch]) << count << " " << n << " " << s;
+                    }
+                }
+            }
+        }
+}
+
+TEST(SectionKernels, TheChainCarriesTheSectionsStatesAndGains) {
+    // Through SectionChain: separate left and right buffers, states written back into the sections,
+    // for one stage (run on its own) and for several; the last stage's inputs kept on request.
+    for (int stagesInChain : {1, 3}) {
+        const int last = stagesInChain - 1;
+        BiquadCoefficients c;
+        c.b0 = 0.9, c.b1 = -0.4, c.b2 = 0.2, c.a1 = -0.5, c.a2 = 0.3;
+        BiquadSection chained[2][3], alone[2][3];
+        for (auto* set : {&chained, &alone})
+            for (auto& channel : *set)
+                for (auto& s : channel) {
+                    s.setTarget(c);
+                    s.snap();
+                }
+        std::vector<float> left(44), right(44);
+        for (int i = 0; i < 44; ++i) left[static_cast<size_t>(i)] = 0.01f * i, right[static_cast<size_t>(i)] = -0.02f * i + 0.3f;
+        std::vector<float> wantLeft = left, wantRight = right;
+        for (int round = 0; round < 3; ++round) {
+            SectionChain chain;
+            for (int s = 0; s < stagesInChain; ++s)
+                chain.add(chained[0][s], chained[1][s], s == last ? 0.75f : 1.0f, s == last ? 1.25f : 1.0f);
+            float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
+            std::vector<float> inputLeft(44), inputRight(44);
+            chain.run(left.data(), right.data(), 44, firstLeft, firstRight, inputLeft.data(), inputRight.data());
+            EXPECT_TRUE(chain.empty());
+            std::vector<float> wantInputLeft, wantInputRight;
+            for (int s = 0; s < stagesInChain; ++s) {
+                if (s == last) wantInputLeft = wantLeft, wantInputRight = wantRight;
+                alone[0][s].process(wantLeft.data(), 44, 0.0);
+                alone[1][s].process(wantRight.data(), 44, 0.0);
+            }
+            for (float& x : wantLeft) x *= 0.75f;
+            for (float& x : wantRight) x *= 1.25f;
+            ASSERT_EQ(left, wantLeft) << stagesInChain << " " << round;
+            ASSERT_EQ(right, wantRight) << stagesInChain << " " << round;
+            EXPECT_EQ(inputLeft, wantInputLeft) << stagesInChain << " " << round;
+            EXPECT_EQ(inputRight, wantInputRight) << stagesInChain << " " << round;
+            EXPECT_EQ(firstLeft[last], wantLeft[0]);
+            EXPECT_EQ(firstRight[last], wantRight[0]);
+        }
+    }
+}
+
+TEST(SectionKernels, TheGuardFlagsStatesOutOfRangeAndFlushesTinyOnes) {
+    auto stages = randomStages(3, 7);
+    stages[0].y1[1] = 2e15;                                  // right channel beyond the limit
+    stages[1].x2[0] = std::numeric_limits<double>::quiet_NaN();  // left channel not finite
+    stages[2].x1[0] = 1e-38, stages[2].y2[1] = -1e-40;      // tiny: flushed, in range
+    const double kept = stages[2].x2[0];
+    bool inRange[3][2] = {};
+    SectionKernels::guard(stages.data(), 3, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
+    EXPECT_TRUE(inRange[0][0]);
+    EXPECT_FALSE(inRange[0][1]);
+    EXPECT_FALSE(inRange[1][0]);
+    EXPECT_TRUE(inRange[1][1]);
+    EXPECT_TRUE(inRange[2][0] && inRange[2][1]);
+    EXPECT_EQ(stages[2].x1[0], 0.0);
+    EXPECT_EQ(stages[2].y2[1], 0.0);
+    EXPECT_EQ(stages[2].x2[0], kept);
+}

@@ -381,6 +381,12 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         double found = 0.0;
         const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);
         if (found < bestScore) bestScore = found, best = c;
+        // Against its neighbours as they stand, no taps at all may still do best: a search from
+        // corrected seeds never lands there by itself.
+        Cell neutral{};
+        neutral.kernelPhase = current.kernelPhase, neutral.kernelLengthIndex = current.kernelLengthIndex;
+        const double none = score(neutral, bestScore);
+        if (none < bestScore) bestScore = none, best = neutral;
     }
     state.finishCell(shared, table, index, best, bestScore, plain);
     char gain[32] = "";

@@ -12,14 +12,16 @@
 // region), each with its worst setting. Last come the figures against their targets
 // (kFidelityTargets, kHarmTargets).
 //
-//   tovin_fidelity [--short] [--check bounds.txt] [--record]
+//   tovin_fidelity [--short] [--check bounds.txt] [--floors floors.txt] [--record]
 //
 // --short uses a coarse grid (for sanitizer builds, where the full grid is slow); --check compares
 // each corrected figure with the bound recorded for it in the file (lines "<figure> <rate> <bound
 // dB>") and fails when one is exceeded; --record prints such lines for the current figures (with a
 // small margin) instead of the report. Figures named "<figure>_delay" are group-delay deviations in
 // samples: the corrections must add no latency. "passband_<family>" and "noharm_<family>" are the
-// pass-band offsets and do-no-harm excesses.
+// pass-band offsets and do-no-harm excesses. --floors prints, without failing, every figure above its
+// line in a file of the same form: the figures of the tables before the pass band was held, which
+// every search since aims to reach again.
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
 #include "dsp/band_recipes.h"
@@ -448,18 +450,53 @@ Figures measureRate(float fs, bool brief) {
     return fig;
 }
 
+// Prints every figure above its bound in a file of "<figure> <rate> <bound>" lines, each headed by
+// `label`, and returns how many there were (-1 when the file cannot be read).
+int exceeded(const std::string& file, const std::map<std::string, std::vector<Figure>>& figures, const char* label) {
+    std::ifstream in(file);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", file.c_str());
+        return -1;
+    }
+    int count = 0;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream s(line);
+        std::string name;
+        double rate = 0, bound = 0;
+        if (!(s >> name >> rate >> bound)) continue;
+        const std::string suffix = "_delay";
+        const bool delay = name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        const std::string base = delay ? name.substr(0, name.size() - suffix.size()) : name;
+        const auto found = figures.find(base);
+        if (found == figures.end()) continue;
+        for (size_t r = 0; r < std::size(kRates); ++r) {
+            const Figure& f = found->second[r];
+            const double value = delay ? f.delayCorrected : f.corrected;
+            if (std::fabs(kRates[r] - rate) < 1.0 && value > bound) {
+                std::printf("%s %s at %.0f Hz: %.3f %s > %.3f\n", label, name.c_str(), rate, value,
+                            delay ? "samples" : "dB", bound);
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bool brief = false, record = false;
-    std::string boundsFile;
+    std::string boundsFile, floorsFile;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--short") brief = true;
         else if (a == "--record") record = true;
         else if (a == "--check" && i + 1 < argc) boundsFile = argv[++i];
+        else if (a == "--floors" && i + 1 < argc) floorsFile = argv[++i];
         else {
-            std::fprintf(stderr, "usage: tovin_fidelity [--short] [--check bounds.txt] [--record]\n");
+            std::fprintf(stderr, "usage: tovin_fidelity [--short] [--check bounds.txt] [--floors floors.txt] [--record]\n");
             return 2;
         }
     }
@@ -582,32 +619,15 @@ int main(int argc, char** argv) {
     }
 
     int failures = 0;
+    if (!floorsFile.empty()) {
+        const int below = exceeded(floorsFile, figures, "BELOW FLOOR");
+        if (below < 0) return 2;
+        std::printf(below ? "%d figures above the floors of the analog-matched tables (reported, not failed)\n"
+                          : "every figure within the floors of the analog-matched tables\n", below);
+    }
     if (!boundsFile.empty()) {
-        std::ifstream in(boundsFile);
-        if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", boundsFile.c_str());
-            return 2;
-        }
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.empty() || line[0] == '#') continue;
-            std::istringstream s(line);
-            std::string name;
-            double rate = 0, bound = 0;
-            if (!(s >> name >> rate >> bound)) continue;
-            const std::string suffix = "_delay";
-            const bool delay = name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-            const std::string base = delay ? name.substr(0, name.size() - suffix.size()) : name;
-            if (figures.count(base) == 0) continue;
-            for (size_t r = 0; r < std::size(kRates); ++r) {
-                const double value = delay ? figures[base][r].delayCorrected : figures[base][r].corrected;
-                if (std::fabs(kRates[r] - rate) < 1.0 && value > bound) {
-                    std::printf("REGRESSION %s at %.0f Hz: %.3f %s > bound %.3f\n", name.c_str(), rate, value,
-                                delay ? "samples" : "dB", bound);
-                    ++failures;
-                }
-            }
-        }
+        failures = exceeded(boundsFile, figures, "REGRESSION");
+        if (failures < 0) return 2;
         if (airTaps > 0.0) {
             std::printf("REGRESSION: the Air band at 0 dB has non-zero taps\n");
             ++failures;

@@ -1,0 +1,28 @@
+#include "dsp/biquad_section.h"
+
+#include <cassert>
+#include <cmath>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// Compiled for the processors that fuse (see SectionArithmetic); never called on others.
+__attribute__((target("avx2,fma"))) void BiquadSection::processFixedFused(float* buf, int n) {
+    const double b0 = coeffs_.b0, b1 = coeffs_.b1, b2 = coeffs_.b2, a1 = coeffs_.a1, a2 = coeffs_.a2;
+    double x1 = x1_, x2 = x2_, y1 = y1_, y2 = y2_;
+    for (int i = 0; i < n; ++i) {
+        const double x = buf[i];
+        const double y = std::fma(-a1, y1, std::fma(-a2, y2, std::fma(b0, x, std::fma(b1, x1, b2 * x2))));
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        buf[i] = static_cast<float>(y);
+    }
+    x1_ = x1, x2_ = x2, y1_ = y1, y2_ = y2;
+}
+#else
+void BiquadSection::processFixedFused(float* buf, int n) {
+    // SectionArithmetic::fused() is false here: the separate form is the only one.
+    assert(false);
+    processFixedSeparate(buf, n);
+}
+#endif

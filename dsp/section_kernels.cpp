@@ -300,6 +300,15 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
 }  // namespace
 #endif
 
+[[gnu::always_inline]] inline void copyPair(const float* left, const float* right, float* toLeft, float* toRight, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        _mm_storeu_ps(toLeft + i, _mm_loadu_ps(left + i));
+        _mm_storeu_ps(toRight + i, _mm_loadu_ps(right + i));
+    }
+    for (; i < n; ++i) toLeft[i] = left[i], toRight[i] = right[i];
+}
+
 // One stage over separate channel buffers, in each form of the arithmetic.
 #define TOVIN_SINGLE_STAGE(NAME, ATTRIBUTES, OUTPUT)                                                                    \
     ATTRIBUTES void NAME(Stage& st, float* left, float* right, int n, float* first, float* inputLeft, float* inputRight) { \
@@ -307,10 +316,11 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
         const __m128d a1 = _mm_loadu_pd(st.a1), a2 = _mm_loadu_pd(st.a2);                                               \
         __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2); \
         const __m128 gain = _mm_setr_ps(st.gain[0], st.gain[1], 1.0f, 1.0f);                                           \
-        const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;                                          \
+        /* The inputs kept in whole vectors before any is overwritten: the taps read them back in vectors, */        \
+        /* which a run of single-float stores would hold up. */                                                        \
+        if (inputLeft != nullptr && inputRight != nullptr) copyPair(left, right, inputLeft, inputRight, n);            \
         for (int i = 0; i < n; ++i) {                                                                                   \
             const __m128 in = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));                           \
-            if (keepInputs) inputLeft[i] = left[i], inputRight[i] = right[i];                                           \
             const __m128d x = _mm_cvtps_pd(in);                                                                         \
             const __m128d y = OUTPUT(b0, b1, b2, a1, a2, x, x1, x2, y1, y2);                                            \
             x2 = x1, x1 = x, y2 = y1, y1 = y;                                                                           \

@@ -319,12 +319,27 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
         /* The inputs kept in whole vectors before any is overwritten: the taps read them back in vectors, */        \
         /* which a run of single-float stores would hold up. */                                                        \
         if (inputLeft != nullptr && inputRight != nullptr) copyPair(left, right, inputLeft, inputRight, n);            \
-        for (int i = 0; i < n; ++i) {                                                                                   \
-            const __m128 in = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));                           \
+        /* One sample of both channels: in holds the pair in its low half. */                                        \
+        const auto sample = [&](__m128 in) __attribute__((always_inline)) ATTRIBUTES {                                  \
             const __m128d x = _mm_cvtps_pd(in);                                                                         \
             const __m128d y = OUTPUT(b0, b1, b2, a1, a2, x, x1, x2, y1, y2);                                            \
             x2 = x1, x1 = x, y2 = y1, y1 = y;                                                                           \
-            const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain);                                                       \
+            return _mm_mul_ps(_mm_cvtpd_ps(y), gain);                                                                   \
+        };                                                                                                              \
+        /* Four at a time, read and written in whole vectors (the taps that follow read them so). */                  \
+        int i = 0;                                                                                                      \
+        for (; i + 4 <= n; i += 4) {                                                                                    \
+            const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);                                       \
+            const __m128 low = _mm_unpacklo_ps(l, r), high = _mm_unpackhi_ps(l, r);                                     \
+            const __m128 o0 = sample(low), o1 = sample(_mm_movehl_ps(low, low));                                        \
+            const __m128 o2 = sample(high), o3 = sample(_mm_movehl_ps(high, high));                                     \
+            const __m128 p = _mm_movelh_ps(o0, o1), q = _mm_movelh_ps(o2, o3);                                          \
+            _mm_storeu_ps(left + i, _mm_shuffle_ps(p, q, _MM_SHUFFLE(2, 0, 2, 0)));                                     \
+            _mm_storeu_ps(right + i, _mm_shuffle_ps(p, q, _MM_SHUFFLE(3, 1, 3, 1)));                                    \
+            if (i == 0) storeFirst(first, o0);                                                                          \
+        }                                                                                                               \
+        for (; i < n; ++i) {                                                                                            \
+            const __m128 out = sample(_mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i)));                  \
             _mm_store_ss(left + i, out);                                                                                \
             _mm_store_ss(right + i, _mm_shuffle_ps(out, out, 1));                                                       \
             if (i == 0) storeFirst(first, out);                                                                         \

@@ -176,7 +176,8 @@ private:
     int tapLength_[2] = {0, 0};
     int current_ = 0;
     float fadeIn_ = 1.0f;  // 1: the current set alone
-    static constexpr int kHistory = 8 * 64;
+    static constexpr int kHistory = 1024;
+    static_assert(kHistory >= SectionKernels::kMaxFrames + kMaxTaps - 1, "a run's inputs and the taps' past fit");
     float history_[kHistory] = {};
     int historyEnd_ = kMaxTaps - 1;  // inputs before it are history; at least kMaxTaps - 1 of them
     int historyFresh_ = 0;           // inputs recorded since the band last ran in a chain

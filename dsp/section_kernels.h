@@ -15,7 +15,7 @@ constexpr int kMaxStages = 8;
 // A run covers at most this many sub-blocks' worth of frames; outputs are noted where a sub-block
 // starts (its first output decides the band's denormal guard).
 constexpr int kSubBlock = 44;
-constexpr int kMaxMarks = 8;
+constexpr int kMaxMarks = 16;
 constexpr int kMaxFrames = kMaxMarks * kSubBlock;
 
 // The frames of a run where a sub-block starts: first, first + 44, ... (count of them).

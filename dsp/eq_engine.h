@@ -11,6 +11,9 @@
 // the output does not depend on how the host cuts the stream. The samples of an unfinished sub-block
 // are processed at once with its values: nothing is delayed.
 //
+// process() runs steady stretches over several sub-blocks at once; each sub-block's steps still
+// happen (or are checked to change nothing), so the output is the same as one sub-block at a time.
+//
 // Hence a change made before the call that processes stream sample n (counted from the restart)
 // takes effect at the first grid boundary at or after n, i.e. at sample 44 * ceil(n / 44): at n
 // itself when n is on the grid, otherwise up to 43 samples later, the same for every block size.

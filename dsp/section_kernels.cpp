@@ -51,6 +51,29 @@ template <class F, int... I>
     first[1] = _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1));
 }
 
+// Steps 0 .. n + lag - 1 of a pipeline whose last stage works lag frames behind the first: the steps
+// on which every stage's frame lies inside the run and none is a mark go to the fast step, the
+// filling, the draining and the steps around each mark to the checked one.
+// Defined once for each processor target (a step compiled for one cannot be inlined into the other).
+#define TOVIN_RUN_STEPS(NAME, ATTRIBUTES)                                                            \
+    template <class Step>                                                                            \
+    [[gnu::always_inline]] ATTRIBUTES inline void NAME(Step& step, int n, int lag, const Marks& marks) { \
+        const int last = n + lag;                                                                    \
+        int t = 0, m = 0;                                                                            \
+        while (t < last) {                                                                           \
+            while (marks.frame(m) + lag < t) ++m;                                                    \
+            const int f = marks.frame(m);                                                            \
+            if (t <= lag || t >= n || t >= f) {                                                      \
+                step(std::false_type{}, t);                                                          \
+                ++t;                                                                                 \
+                continue;                                                                            \
+            }                                                                                        \
+            const int end = f < n ? f : n;                                                           \
+            for (; t < end; ++t) step(std::true_type{}, t);                                          \
+        }                                                                                            \
+    }
+TOVIN_RUN_STEPS(runSteps, )
+
 // One section's output for both channels in the separate form of SectionArithmetic.
 [[gnu::always_inline]] inline __m128d separateOutput(__m128d b0, __m128d b1, __m128d b2, __m128d a1, __m128d a2, __m128d x,
                                                      __m128d x1, __m128d x2, __m128d y1, __m128d y2) {
@@ -64,7 +87,7 @@ constexpr int kPortableGroup = 3;
 
 // G consecutive stages, stage s working on frame t - s at time step t.
 template <int G>
-void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
+void portableGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
     using Stages = std::make_integer_sequence<int, G>;
     __m128d b0[G], b1[G], b2[G], a1[G], a2[G], x1[G], x2[G], y1[G], y2[G];
     __m128 gain[G];
@@ -95,17 +118,11 @@ void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* la
                 y1[s] = y;
                 const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain[s]);
                 storeFrame(p, out);
-                if (!all && i == 0) storeFirst(first[s], out);
+                if (!all && marks.at(i)) storeFirst(first[s][marks.index(i)], out);
             },
             Stages{});
     };
-    // The first G steps fill the pipeline and see each stage's frame 0; the last G - 1 drain it.
-    const int last = n + G - 1;
-    const int fillEnd = G < n ? G : n;
-    int t = 0;
-    for (; t < fillEnd; ++t) step(std::false_type{}, t);
-    for (; t < n; ++t) step(std::true_type{}, t);
-    for (; t < last; ++t) step(std::false_type{}, t);
+    runSteps(step, n, G - 1, marks);
     unrolled(
         [&](auto s) {
             _mm_storeu_pd(st[s].x1, x1[s]), _mm_storeu_pd(st[s].x2, x2[s]);
@@ -117,16 +134,22 @@ void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* la
 }  // namespace
 
 namespace Portable {
-void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+void runPortable(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
     for (int s = 0; n > 0 && s < count; s += kPortableGroup) {
         const int g = count - s < kPortableGroup ? count - s : kPortableGroup;
         float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
-        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
-        case 2: portableGroup<2>(stages + s, frames, n, first + s, inputs); break;
-        default: portableGroup<3>(stages + s, frames, n, first + s, inputs); break;
+        case 1: portableGroup<1>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 2: portableGroup<2>(stages + s, frames, n, marks, first + s, inputs); break;
+        default: portableGroup<3>(stages + s, frames, n, marks, first + s, inputs); break;
         }
     }
+}
+
+void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    Firsts firsts[kMaxStages];
+    runPortable(stages, count, frames, n, Marks{}, firsts, lastInputs);
+    for (int s = 0; n > 0 && s < count; ++s) first[s][0] = firsts[s][0][0], first[s][1] = firsts[s][0][1];
 }
 }  // namespace Portable
 
@@ -204,10 +227,14 @@ template <class F, int... I>
     _mm_storeu_pd(s.x1, w.x1), _mm_storeu_pd(s.x2, w.x2), _mm_storeu_pd(s.y1, w.y1), _mm_storeu_pd(s.y2, w.y2);
 }
 
+TOVIN_RUN_STEPS(runWideSteps, __attribute__((target("avx2,fma"))))
+#undef TOVIN_RUN_STEPS
+
 // G stages (1 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
 // register of its own.
 template <int G>
-__attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
+__attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first,
+                                                   float* lastInputs) {
     constexpr int W = G / 2;  // registers with two stages
     constexpr bool narrowLast = G % 2 != 0;
     constexpr int lag = kLaneLag;
@@ -250,8 +277,8 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
                 const __m128 outHigh = _mm_movehl_ps(out, out);
                 if (loIn) storeFrame(pLo, out);
                 if (hiIn) storeFrame(pHi, outHigh);
-                if (!all && loIn && lo == 0) storeFirst(first[2 * v], out);
-                if (!all && hiIn && hi == 0) storeFirst(first[2 * v + 1], outHigh);
+                if (!all && loIn && marks.at(lo)) storeFirst(first[2 * v][marks.index(lo)], out);
+                if (!all && hiIn && marks.at(hi)) storeFirst(first[2 * v + 1][marks.index(hi)], outHigh);
             },
             Wides{});
         if constexpr (narrowLast) {
@@ -265,16 +292,10 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
             narrow.advance(x, y);
             const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain);
             storeFrame(p, out);
-            if (!all && i == 0) storeFirst(first[G - 1], out);
+            if (!all && marks.at(i)) storeFirst(first[G - 1][marks.index(i)], out);
         }
     };
-    // The steps up to lastLag see some stage's frame 0, the last lastLag drain the stages.
-    const int last = n + lastLag;
-    const int fillEnd = lastLag + 1 < n ? lastLag + 1 : n;
-    int t = 0;
-    for (; t < fillEnd; ++t) step(std::false_type{}, t);
-    for (; t < n; ++t) step(std::true_type{}, t);
-    for (; t < last; ++t) step(std::false_type{}, t);
+    runWideSteps(step, n, lastLag, marks);
     unrolledWide([&](auto v) __attribute__((always_inline, target("avx2,fma"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
     if constexpr (narrowLast) store(narrow, st[G - 1]);
 }
@@ -282,16 +303,16 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
 // Shorter pieces spend too many steps filling and draining the lag: one stage at a time is faster there.
 constexpr int kWideFrames = 12;
 
-void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
     const int most = n < kWideFrames ? 1 : kWideGroup;
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < most ? count - s : most;
         float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
-        case 1: wideGroup<1>(stages + s, frames, n, first + s, inputs); break;
-        case 2: wideGroup<2>(stages + s, frames, n, first + s, inputs); break;
-        case 3: wideGroup<3>(stages + s, frames, n, first + s, inputs); break;
-        default: wideGroup<4>(stages + s, frames, n, first + s, inputs); break;
+        case 1: wideGroup<1>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 2: wideGroup<2>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 3: wideGroup<3>(stages + s, frames, n, marks, first + s, inputs); break;
+        default: wideGroup<4>(stages + s, frames, n, marks, first + s, inputs); break;
         }
         s += g;
     }
@@ -311,7 +332,8 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
 
 // One stage over separate channel buffers, in each form of the arithmetic.
 #define TOVIN_SINGLE_STAGE(NAME, ATTRIBUTES, OUTPUT)                                                                    \
-    ATTRIBUTES void NAME(Stage& st, float* left, float* right, int n, float* first, float* inputLeft, float* inputRight) { \
+    ATTRIBUTES void NAME(Stage& st, float* left, float* right, int n, const Marks& marks, Firsts& first, float* inputLeft, \
+                         float* inputRight) {                                                                   \
         const __m128d b0 = _mm_loadu_pd(st.b0), b1 = _mm_loadu_pd(st.b1), b2 = _mm_loadu_pd(st.b2);                     \
         const __m128d a1 = _mm_loadu_pd(st.a1), a2 = _mm_loadu_pd(st.a2);                                               \
         __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2); \
@@ -327,7 +349,7 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
             return _mm_mul_ps(_mm_cvtpd_ps(y), gain);                                                                   \
         };                                                                                                              \
         /* Four at a time, read and written in whole vectors (the taps that follow read them so). */                  \
-        int i = 0;                                                                                                      \
+        int i = 0, mark = 0;                                                                                            \
         for (; i + 4 <= n; i += 4) {                                                                                    \
             const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);                                       \
             const __m128 low = _mm_unpacklo_ps(l, r), high = _mm_unpackhi_ps(l, r);                                     \
@@ -336,13 +358,16 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
             const __m128 p = _mm_movelh_ps(o0, o1), q = _mm_movelh_ps(o2, o3);                                          \
             _mm_storeu_ps(left + i, _mm_shuffle_ps(p, q, _MM_SHUFFLE(2, 0, 2, 0)));                                     \
             _mm_storeu_ps(right + i, _mm_shuffle_ps(p, q, _MM_SHUFFLE(3, 1, 3, 1)));                                    \
-            if (i == 0) storeFirst(first, o0);                                                                          \
+            for (; marks.frame(mark) < i + 4; ++mark) {                                                                 \
+                const int k = marks.frame(mark) - i;                                                                    \
+                storeFirst(first[mark], k == 0 ? o0 : k == 1 ? o1 : k == 2 ? o2 : o3);                                 \
+            }                                                                                                           \
         }                                                                                                               \
         for (; i < n; ++i) {                                                                                            \
             const __m128 out = sample(_mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i)));                  \
             _mm_store_ss(left + i, out);                                                                                \
             _mm_store_ss(right + i, _mm_shuffle_ps(out, out, 1));                                                       \
-            if (i == 0) storeFirst(first, out);                                                                         \
+            if (marks.frame(mark) == i) storeFirst(first[mark++], out);                                                 \
         }                                                                                                               \
         _mm_storeu_pd(st.x1, x1), _mm_storeu_pd(st.x2, x2), _mm_storeu_pd(st.y1, y1), _mm_storeu_pd(st.y2, y2);         \
     }
@@ -361,8 +386,8 @@ TOVIN_SINGLE_STAGE(runSingleFused, __attribute__((target("avx2,fma"))), fusedOut
 #undef TOVIN_SINGLE_STAGE
 
 namespace {
-using Run = void (*)(Stage*, int, float*, int, float (*)[2], float*);
-using Single = void (*)(Stage&, float*, float*, int, float*, float*, float*);
+using Run = void (*)(Stage*, int, float*, int, const Marks&, Firsts*, float*);
+using Single = void (*)(Stage&, float*, float*, int, const Marks&, Firsts&, float*, float*);
 
 struct Kernels {
     Run run = Portable::runPortable;
@@ -377,12 +402,19 @@ struct Kernels {
 const Kernels kernels;
 }  // namespace
 
-void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
-    kernels.run(stages, count, frames, n, first, lastInputs);
+void run(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
+    kernels.run(stages, count, frames, n, marks, first, lastInputs);
 }
 
-void runSingle(Stage& st, float* left, float* right, int n, float first[2], float* inputLeft, float* inputRight) {
-    kernels.single(st, left, right, n, first, inputLeft, inputRight);
+void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    Firsts firsts[kMaxStages];
+    kernels.run(stages, count, frames, n, Marks{}, firsts, lastInputs);
+    for (int s = 0; n > 0 && s < count; ++s) first[s][0] = firsts[s][0][0], first[s][1] = firsts[s][0][1];
+}
+
+void runSingle(Stage& st, float* left, float* right, int n, const Marks& marks, Firsts& first, float* inputLeft,
+               float* inputRight) {
+    kernels.single(st, left, right, n, marks, first, inputLeft, inputRight);
 }
 
 void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[2]) {
@@ -436,6 +468,6 @@ void deinterleave(const float* frames, float* left, float* right, int n) {
     }
 }
 
-bool usesWideVectors() { return kernels.run != Portable::runPortable; }
+bool usesWideVectors() { return kernels.run != static_cast<Run>(Portable::runPortable); }
 
 }  // namespace SectionKernels

@@ -214,3 +214,63 @@ TEST(SectionKernels, TheFusedAndSeparateFormsDifferByRoundingOnly) {
     EXPECT_GT(worst, 0.0) << "the two forms should round differently somewhere";
     EXPECT_LT(worst, 1e-9 * rms);
 }
+
+TEST(SectionKernels, RunsOverSeveralSubBlocksNoteEveryStagesOutputAtEachMark) {
+    // A run of up to kMaxFrames frames starting anywhere in a sub-block: each stage's output at every
+    // sub-block start it crosses, on every path, and the same frames as sections run one by one.
+    std::mt19937 rng(8);
+    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
+    for (int count : {1, 2, 3, 4, 5, 8})
+        for (int n : {45, 100, 352, SectionKernels::kMaxFrames})
+            for (int firstMark : {0, 1, 30, 43}) {
+                SectionKernels::Marks marks;
+                marks.first = firstMark;
+                marks.count = (n - 1 - firstMark) / SectionKernels::kSubBlock + 1;
+                std::vector<float> input(static_cast<size_t>(2 * n));
+                for (float& x : input) x = d(rng);
+                const auto stages = randomStages(count, static_cast<unsigned>(7 * count + n + firstMark));
+                for (bool portable : {false, true}) {
+                    const bool fused = !portable && SectionArithmetic::fused();
+                    // One by one, keeping every stage's outputs.
+                    auto want = stages;
+                    std::vector<float> frames = input;
+                    std::vector<std::vector<float>> outputs;
+                    for (auto& st : want) {
+                        for (int ch = 0; ch < 2; ++ch)
+                            for (int i = 0; i < n; ++i) {
+                                float& v = frames[static_cast<size_t>(2 * i + ch)];
+                                const double x = v, y = sectionOutput(st, ch, x, fused);
+                                st.x2[ch] = st.x1[ch], st.x1[ch] = x, st.y2[ch] = st.y1[ch], st.y1[ch] = y;
+                                v = static_cast<float>(y) * st.gain[ch];
+                            }
+                        outputs.push_back(frames);
+                    }
+                    auto got = stages;
+                    std::vector<float> gotFrames = input;
+                    SectionKernels::Firsts firsts[SectionKernels::kMaxStages] = {};
+                    if (portable) SectionKernels::Portable::runPortable(got.data(), count, gotFrames.data(), n, marks, firsts);
+                    else SectionKernels::run(got.data(), count, gotFrames.data(), n, marks, firsts);
+                    ASSERT_EQ(gotFrames, frames) << count << " stages, " << n << " frames from " << firstMark;
+                    if (count == 1 && !portable) {
+                        // The single stage over separate channel buffers.
+                        auto single = stages;
+                        std::vector<float> left(static_cast<size_t>(n)), right(left.size());
+                        SectionKernels::deinterleave(input.data(), left.data(), right.data(), n);
+                        SectionKernels::Firsts singleFirsts = {};
+                        SectionKernels::runSingle(single[0], left.data(), right.data(), n, marks, singleFirsts, nullptr, nullptr);
+                        std::vector<float> wantLeft(left.size()), wantRight(left.size());
+                        SectionKernels::deinterleave(frames.data(), wantLeft.data(), wantRight.data(), n);
+                        ASSERT_EQ(left, wantLeft) << n << " frames from " << firstMark;
+                        ASSERT_EQ(right, wantRight) << n << " frames from " << firstMark;
+                        for (int m = 0; m < marks.count; ++m)
+                            for (int ch = 0; ch < 2; ++ch)
+                                ASSERT_EQ(singleFirsts[m][ch], frames[static_cast<size_t>(2 * marks.frame(m) + ch)]) << "mark " << m;
+                    }
+                    for (int s = 0; s < count; ++s)
+                        for (int m = 0; m < marks.count; ++m)
+                            for (int ch = 0; ch < 2; ++ch)
+                                ASSERT_EQ(firsts[s][m][ch], outputs[static_cast<size_t>(s)][static_cast<size_t>(2 * marks.frame(m) + ch)])
+                                    << count << " stages, " << n << " frames from " << firstMark << ", stage " << s << " mark " << m;
+                }
+            }
+}

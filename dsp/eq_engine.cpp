@@ -452,8 +452,12 @@ int EqEngine::process(int count, const float* inL, const float* inR, float* outL
     if (stepPosition_ == 0 && !stepBegun_) beginStep();
     // The bands take this sub-block's step as its first processed sample would make them.
     if (!fullyOff_ && !(lastSilenceSkip_ && silent_) && processedChannels_ < 2) startProcessing(2);
-    const int n = steadyRun(count);
-    if (n == 0) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
+    int n = steadyRun(count);
+    // A sample beyond reason ends the run before its sub-block, which then goes on its own: its
+    // bands must start afresh at that sub-block's end, as they would one sub-block at a time.
+    const int reasonable = withinReason(inL, inR, n);
+    if (reasonable < n) n = reasonable - (stepPosition_ + reasonable) % kSubBlockLength;
+    if (n <= kSubBlockLength - stepPosition_) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
     const float* const in[kChannels] = {inL, inR};
     float* const out[kChannels] = {outL, outR};
     processRun(n, in, out);
@@ -488,6 +492,13 @@ int EqEngine::steadyRun(int count) const {
                              (left.runsSections() || (left.steadyOutputGain() == 1.0f && right.steadyOutputGain() == 1.0f));
         if (!chained && !(left.runs() && right.runs() && left.correctedChainable(right))) return 0;
     }
+    return n;
+}
+
+// The frames before the first sample of either channel beyond kReasonableInput (or not a number).
+int EqEngine::withinReason(const float* inL, const float* inR, int n) {
+    for (int i = 0; i < n; ++i)
+        if (!(std::fabs(inL[i]) <= kReasonableInput && std::fabs(inR[i]) <= kReasonableInput)) return i;
     return n;
 }
 

@@ -92,6 +92,10 @@ private:
     void restartIfRequested();
     void beginStep();
     int steadyRun(int count) const;
+    // +40 dBFS: below it no band's states come near BiquadSection::kStateLimit, so no band restarts
+    // within a run.
+    static constexpr float kReasonableInput = 100.0f;
+    static int withinReason(const float* inL, const float* inR, int n);
     bool controlsUnchanged() const;
     void processRun(int n, const float* const in[kChannels], float* const out[kChannels]);
     void serveRequests();

@@ -52,6 +52,16 @@ std::vector<Stage> scene() {
     stages.push_back({9000, [](EqEngine& e) { e.setGeneralOn(false); }, noisy});
     stages.push_back({9000, [](EqEngine& e) { e.setGeneralOn(true); }, noisy});
     stages.push_back({5000, [](EqEngine& e) { e.resetFilters(); }, noisy});
+    // A burst far beyond any signal and a sample that is not a number, mid-run: the bands restart at
+    // the end of their sub-blocks, as one sub-block at a time.
+    const auto burst = [noisy](int ch, int i) {
+        const int at = i % 9000;
+        if (at >= 3000 && at < 3440) return at % 2 == 0 ? 1e30f : -1e30f;
+        if (at == 6001) return std::nanf("");
+        return noisy(ch, i);
+    };
+    stages.push_back({9000, [](EqEngine&) {}, burst});
+    stages.push_back({9000, [](EqEngine&) {}, noisy});
     // Both channels alike again; a constant input, then digital silence: the outputs decay through
     // the denormal guard.
     stages.push_back({30000, [](EqEngine& e) { StandardSetting::apply(e); }, dc});

@@ -446,10 +446,13 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
 
 int EqEngine::process(int count, const float* inL, const float* inR, float* outL, float* outR, int inputChannels) {
     const bool stereo = inputChannels >= 2 && inR != nullptr && outR != nullptr;
-    if (!stereo || inL == nullptr || outL == nullptr || count <= kSubBlockLength - stepPosition_)
+    // General off passes the input a sub-block at a time: nothing there to save.
+    if (!stereo || inL == nullptr || outL == nullptr || count <= kSubBlockLength - stepPosition_ ||
+        (fullyOff_ && stepBegun_))
         return processSubBlock(count, inL, inR, outL, outR, inputChannels);
     restartIfRequested();
     if (stepPosition_ == 0 && !stepBegun_) beginStep();
+    if (fullyOff_) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
     // The bands take this sub-block's step as its first processed sample would make them.
     if (!fullyOff_ && !(lastSilenceSkip_ && silent_) && processedChannels_ < 2) startProcessing(2);
     int n = steadyRun(count);

@@ -454,7 +454,7 @@ int EqEngine::process(int count, const float* inL, const float* inR, float* outL
     if (stepPosition_ == 0 && !stepBegun_) beginStep();
     if (fullyOff_) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
     // The bands take this sub-block's step as its first processed sample would make them.
-    if (!fullyOff_ && !(lastSilenceSkip_ && silent_) && processedChannels_ < 2) startProcessing(2);
+    if (!(lastSilenceSkip_ && silent_) && processedChannels_ < 2) startProcessing(2);
     int n = steadyRun(count);
     // A sample beyond reason ends the run before its sub-block, which then goes on its own: its
     // bands must start afresh at that sub-block's end, as they would one sub-block at a time.

@@ -41,7 +41,7 @@ void processCall(EqEngine& e, Signal& s, int offset, int frames, int automationS
         const int end = done + chunk;
         while (done < end) {
             const int at = offset + done;
-            done += e.processSubBlock(end - done, &s.left[at], &s.right[at], &s.outLeft[at], &s.outRight[at], 2);
+            done += e.process(end - done, &s.left[at], &s.right[at], &s.outLeft[at], &s.outRight[at], 2);
         }
     }
 }

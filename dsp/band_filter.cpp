@@ -204,7 +204,7 @@ void BandFilter::addCorrection(float* buf, int n) {
         return;
     }
     // Both sets over the longer length: the shorter set's unused taps are zero.
-    float fresh[44], previous[44];
+    float fresh[SectionKernels::kMaxFrames], previous[SectionKernels::kMaxFrames];
     const int length = std::max(tapLength_[cur], tapLength_[old]);
     CorrectionFir::accumulatePair(taps_[cur], taps_[old], length, x, fresh, previous, n);
     const float k = static_cast<float>(glide_);
@@ -256,32 +256,37 @@ void BandFilter::applySteadyGain(float* buf, int n) const {
     for (; i < n; ++i) buf[i] *= g;
 }
 
-void BandFilter::finishCorrected(float* buf, int n) {
+void BandFilter::finishCorrected(float* buf, int n, const SectionKernels::Marks& marks) {
     addCorrection(buf, n);
-    completeCorrected(buf, n);
+    completeCorrected(buf, n, marks);
 }
 
-void BandFilter::completeCorrected(float* buf, int n) {
+void BandFilter::completeCorrected(float* buf, int n, const SectionKernels::Marks& marks) {
     applySteadyGain(buf, n);
     guardStates();
-    if (n > 0) countTinyOutput(buf[0], buf, n);
+    for (int m = 0; m < marks.count && marks.frame(m) < n; ++m) {
+        const int f = marks.frame(m);
+        if (f > 0) startSubBlock();
+        countTinyOutput(buf[f], buf + f, n - f);
+    }
 }
 
-void BandFilter::finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n) {
+void BandFilter::finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n,
+                                     const SectionKernels::Marks& marks) {
     const int length = left.tapLength_[left.current_];
     const bool together = left.fadeIn_ >= 1.0f && right.fadeIn_ >= 1.0f && length > 0 &&
                           length == right.tapLength_[right.current_];
     if (!together) {
-        left.finishCorrected(leftBuf, n);
-        right.finishCorrected(rightBuf, n);
+        left.finishCorrected(leftBuf, n, marks);
+        right.finishCorrected(rightBuf, n, marks);
         return;
     }
     const float* xLeft = left.correctionInput(n);
     const float* xRight = right.correctionInput(n);
     CorrectionFir::accumulateStereo(left.taps_[left.current_], right.taps_[right.current_], length, xLeft, xRight,
                                     leftBuf, rightBuf, n);
-    left.completeCorrected(leftBuf, n);
-    right.completeCorrected(rightBuf, n);
+    left.completeCorrected(leftBuf, n, marks);
+    right.completeCorrected(rightBuf, n, marks);
 }
 
 void BandFilter::finish(float* buf, int n) {

@@ -8,6 +8,7 @@
 #include "dsp/biquad_section.h"
 #include "dsp/correction_fir.h"
 #include "dsp/correction_tables.h"
+#include "dsp/section_kernels.h"
 
 #include <cmath>
 #include <optional>
@@ -68,7 +69,16 @@ public:
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
     float steadyOutputGain() const { return outputGain_; }
+    bool runsSections() const { return sections_[0].running() || sections_[1].running() || sections_[2].running(); }
     void finishChained(float firstOutput, bool statesInRange);
+    // The same for a run over several sub-blocks: firsts[m][channel] is the band's output at mark m,
+    // each mark after the run's first sample the start of a sub-block whose step changes nothing
+    // (see steadyOver()).
+    void finishChained(const SectionKernels::Firsts& firsts, int channel, const SectionKernels::Marks& marks,
+                       bool statesInRange);
+    // Whether the next `starts` sub-block starts leave the band as it is, its values unchanged: its
+    // design idle, no glide, fade or pending snap, and its denormal guard unable to begin flushing.
+    bool steadyOver(int starts) const;
     // Bands with a settled correction run their sections together in the same way: recordInput()
     // before the sections, finishCorrected() after them adds the correction, applies the output gain
     // and completes the sub-block.
@@ -76,10 +86,11 @@ public:
     void recordInput(const float* in, int n) { record(in, n); }
     // Where the next n inputs go, for writing them in place of recordInput().
     float* historyFor(int n);
-    void finishCorrected(float* buf, int n);
+    void finishCorrected(float* buf, int n, const SectionKernels::Marks& marks = {});
     // Both channels' bands of a slot, their taps run together where both have one steady set of the
     // same length.
-    static void finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n);
+    static void finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n,
+                                    const SectionKernels::Marks& marks = {});
 
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.
@@ -94,6 +105,8 @@ public:
     void setCorrectionEnabled(bool on) { correctionEnabled_ = on; }
 
     int kind() const { return kind_; }
+    // Sub-blocks in a row that started with a tiny output (the denormal guard's count).
+    int tinySubBlocks() const { return denormalCount_; }
     DesignStep designStep() const { return designStep_; }
     bool iirActive() const { return iirActive_; }
     const BiquadSection& section(int i) const { return sections_[i]; }
@@ -120,7 +133,12 @@ private:
     void applySteadyGain(float* buf, int n) const;
     void addCorrection(float* buf, int n);
     const float* correctionInput(int n);
-    void completeCorrected(float* buf, int n);
+    void completeCorrected(float* buf, int n, const SectionKernels::Marks& marks = {});
+    // A sub-block starts within a run: what beginStep() does for a band whose values stay.
+    void startSubBlock() {
+        firstPiece_ = true;
+        flushTiny_ = false;
+    }
 
     float sampleRate_ = 44100.0f;
     float rateScale_ = 1.0f;  // fs / 44100: the scale of the correction grids
@@ -159,7 +177,8 @@ private:
     int tapLength_[2] = {0, 0};
     int current_ = 0;
     float fadeIn_ = 1.0f;  // 1: the current set alone
-    static constexpr int kHistory = 8 * 64;
+    static constexpr int kHistory = 1024;
+    static_assert(kHistory >= SectionKernels::kMaxFrames + kMaxTaps - 1, "a run's inputs and the taps' past fit");
     float history_[kHistory] = {};
     int historyEnd_ = kMaxTaps - 1;  // inputs before it are history; at least kMaxTaps - 1 of them
     int historyFresh_ = 0;           // inputs recorded since the band last ran in a chain
@@ -255,6 +274,23 @@ inline void BandFilter::finishChained(float firstOutput, bool statesInRange) {
     // As guardStates(), with the sections' part done by the chain.
     if (!(historyInRange_ && statesInRange)) reset();
     countTinyOutput(firstOutput, nullptr, 0);
+}
+
+inline void BandFilter::finishChained(const SectionKernels::Firsts& firsts, int channel, const SectionKernels::Marks& marks,
+                                      bool statesInRange) {
+    historyFresh_ = 0;
+    if (!(historyInRange_ && statesInRange)) reset();
+    for (int m = 0; m < marks.count; ++m) {
+        if (marks.frame(m) > 0) startSubBlock();
+        countTinyOutput(firsts[m][channel], nullptr, 0);
+    }
+}
+
+inline bool BandFilter::steadyOver(int starts) const {
+    for (const auto& s : sections_)
+        if (s.gliding()) return false;
+    return designStep_ == DesignStep::kIdle && !redesignPending_ && !snapPending_ && !flushTiny_ &&
+           outputGain_ == outputGainTarget_ && fadeIn_ >= 1.0f && denormalCount_ + starts <= kTinyRun;
 }
 
 inline bool BandFilter::correctedChainable(const BandFilter& other) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dsp/biquad.h"
+#include "dsp/section_arithmetic.h"
 
 #include <cmath>
 
@@ -120,6 +121,11 @@ private:
     }
 
     void processFixed(float* buf, int n) {
+        if (SectionArithmetic::fused()) processFixedFused(buf, n);
+        else processFixedSeparate(buf, n);
+    }
+
+    void processFixedSeparate(float* buf, int n) {
         const double b0 = coeffs_.b0, b1 = coeffs_.b1, b2 = coeffs_.b2, a1 = coeffs_.a1, a2 = coeffs_.a2;
         double x1 = x1_, x2 = x2_, y1 = y1_, y2 = y2_;
         for (int i = 0; i < n; ++i) {
@@ -133,6 +139,9 @@ private:
         }
         x1_ = x1, x2_ = x2, y1_ = y1, y2_ = y2;
     }
+
+    // The same in the fused form (biquad_section.cpp); only where SectionArithmetic::fused().
+    void processFixedFused(float* buf, int n);
 
     BiquadCoefficients coeffs_;  // running
     BiquadCoefficients target_;

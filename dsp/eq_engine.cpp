@@ -1,5 +1,7 @@
 #include "dsp/eq_engine.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -78,6 +80,7 @@ void EqEngine::restartIfRequested() {
     if (!(restart || rateChanged || resetRequest_.load(kRelaxed)) || stepPosition_ == 0) return;
     countSilence();
     stepPosition_ = 0;
+    stepBegun_ = false;
 }
 
 void EqEngine::serveRequests() {
@@ -144,6 +147,7 @@ void EqEngine::glideGains() {
 }
 
 void EqEngine::beginStep() {
+    stepBegun_ = true;
     serveRequests();
     readControls();
     stepGeneralOnOff();
@@ -184,11 +188,14 @@ void EqEngine::countSilence() {
 // Both channels, slot by slot. Slots whose bands run steadily on both channels have their sections
 // collected into one chain that filters both channels at once; any other slot first runs the chain
 // collected so far, then runs band by band.
-void EqEngine::runStereo(int n) {
+void EqEngine::runStereo(int n, const SectionKernels::Marks& marks) {
+    // A run over several sub-blocks takes only the two-channel paths (see steadyRun()).
+    [[maybe_unused]] const bool run = n > kSubBlockLength || marks.count != 1 || marks.first != 0;
     for (int k = 0; k < kSlots; ++k) {
         const bool steady = bandOn_[0][k] && bandOn_[1][k] && bandFade_[0][k] == 1.0f && bandFade_[1][k] == 1.0f;
         if (!steady) {
-            runChain(n);
+            assert(!run || (!bandOn_[0][k] && !bandOn_[1][k]));
+            runChain(n, marks);
             runSlot(0, k, work_[0], n);
             runSlot(1, k, work_[1], n);
             continue;
@@ -196,21 +203,22 @@ void EqEngine::runStereo(int n) {
         BandFilter& left = bands_[0][k];
         BandFilter& right = bands_[1][k];
         const bool bothRun = left.runs() && right.runs();
-        if (bothRun && left.chainable(right) && chainSlot(k, n)) continue;
+        if (bothRun && left.chainable(right) && chainSlot(k, n, marks)) continue;
         if (bothRun && left.correctedChainable(right)) {
-            runCorrectedSlot(k, n);
+            runCorrectedSlot(k, n, marks);
             continue;
         }
-        runChain(n);
+        assert(!run || (!left.runs() && !right.runs()));
+        runChain(n, marks);
         if (left.runs()) left.filter(work_[0], n);
         if (right.runs()) right.filter(work_[1], n);
     }
-    runChain(n);
+    runChain(n, marks);
 }
 
 // Adds a steady slot's sections to the chain, the output gains on the last ones. False when the slot
 // has no section to carry its gain.
-bool EqEngine::chainSlot(int k, int n) {
+bool EqEngine::chainSlot(int k, int n, const SectionKernels::Marks& marks) {
     BandFilter& left = bands_[0][k];
     BandFilter& right = bands_[1][k];
     BiquadSection* leftSections[BandFilter::kSections];
@@ -219,7 +227,7 @@ bool EqEngine::chainSlot(int k, int n) {
     right.chainSections(rightSections);
     const float gainLeft = left.steadyOutputGain(), gainRight = right.steadyOutputGain();
     if (count == 0) return gainLeft == 1.0f && gainRight == 1.0f;
-    if (chain_.size() + count > SectionChain::kMaxStages) runChain(n);
+    if (chain_.size() + count > SectionChain::kMaxStages) runChain(n, marks);
     const int first = chain_.size();
     int last = 0;
     for (int i = 0; i < count; ++i) {
@@ -230,11 +238,11 @@ bool EqEngine::chainSlot(int k, int n) {
     return true;
 }
 
-void EqEngine::runChain(int n, float* lastInputLeft, float* lastInputRight) {
+void EqEngine::runChain(int n, const SectionKernels::Marks& marks, float* lastInputLeft, float* lastInputRight) {
     if (chain_.empty()) return;
-    float firstLeft[SectionChain::kMaxStages], firstRight[SectionChain::kMaxStages];
+    SectionKernels::Firsts firsts[SectionChain::kMaxStages];
     bool inRange[SectionChain::kMaxStages][2];
-    chain_.run(work_[0], work_[1], n, firstLeft, firstRight, lastInputLeft, lastInputRight, inRange);
+    chain_.run(work_[0], work_[1], n, marks, firsts, lastInputLeft, lastInputRight, inRange);
     for (int i = 0; i < chainedCount_; ++i) {
         const ChainedBand& c = chained_[i];
         bool leftInRange = true, rightInRange = true;
@@ -242,15 +250,15 @@ void EqEngine::runChain(int n, float* lastInputLeft, float* lastInputRight) {
             leftInRange = leftInRange && inRange[s][0];
             rightInRange = rightInRange && inRange[s][1];
         }
-        bands_[0][c.slot].finishChained(firstLeft[c.lastStage], leftInRange);
-        bands_[1][c.slot].finishChained(firstRight[c.lastStage], rightInRange);
+        bands_[0][c.slot].finishChained(firsts[c.lastStage], 0, marks, leftInRange);
+        bands_[1][c.slot].finishChained(firsts[c.lastStage], 1, marks, rightInRange);
     }
     chainedCount_ = 0;
 }
 
 // A settled correction: its sections end the chain collected so far (their inputs kept for the
 // taps), then each channel's taps and gain.
-void EqEngine::runCorrectedSlot(int k, int n) {
+void EqEngine::runCorrectedSlot(int k, int n, const SectionKernels::Marks& marks) {
     BandFilter& left = bands_[0][k];
     BandFilter& right = bands_[1][k];
     BiquadSection* leftSections[BandFilter::kSections];
@@ -258,25 +266,25 @@ void EqEngine::runCorrectedSlot(int k, int n) {
     const int count = left.chainSections(leftSections);
     right.chainSections(rightSections);
     if (count == 0) {
-        runChain(n);
+        runChain(n, marks);
         left.recordInput(work_[0], n);
         right.recordInput(work_[1], n);
     } else {
-        if (chain_.size() + count > SectionChain::kMaxStages) runChain(n);
+        if (chain_.size() + count > SectionChain::kMaxStages) runChain(n, marks);
         // A band's sections are consecutive stages: the first one's input is the band's.
         if (count > 1) {
-            runChain(n);
+            runChain(n, marks);
             left.recordInput(work_[0], n);
             right.recordInput(work_[1], n);
         }
         for (int i = 0; i < count; ++i) chain_.add(*leftSections[i], *rightSections[i]);
         if (count > 1) {
-            runChain(n);
+            runChain(n, marks);
         } else {
-            runChain(n, left.historyFor(n), right.historyFor(n));
+            runChain(n, marks, left.historyFor(n), right.historyFor(n));
         }
     }
-    BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n);
+    BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n, marks);
 }
 
 void EqEngine::runSlot(int ch, int k, float* work, int n) {
@@ -420,7 +428,7 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
     const int left = kSubBlockLength - stepPosition_;
     const int n = count < left ? count : left;
     if (n <= 0 || inL == nullptr || outL == nullptr) return n > 0 ? n : 0;
-    if (stepPosition_ == 0) beginStep();
+    if (stepPosition_ == 0 && !stepBegun_) beginStep();
 
     const int channels = inputChannels >= 2 && inR != nullptr && outR != nullptr ? 2 : 1;
     const bool stereo = channels == 2;
@@ -436,11 +444,116 @@ int EqEngine::processSubBlock(int count, const float* inL, const float* inR, flo
     return n;
 }
 
+int EqEngine::process(int count, const float* inL, const float* inR, float* outL, float* outR, int inputChannels) {
+    const bool stereo = inputChannels >= 2 && inR != nullptr && outR != nullptr;
+    // General off passes the input a sub-block at a time: nothing there to save.
+    if (!stereo || inL == nullptr || outL == nullptr || count <= kSubBlockLength - stepPosition_ ||
+        (fullyOff_ && stepBegun_))
+        return processSubBlock(count, inL, inR, outL, outR, inputChannels);
+    restartIfRequested();
+    if (stepPosition_ == 0 && !stepBegun_) beginStep();
+    if (fullyOff_) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
+    // The bands take this sub-block's step as its first processed sample would make them.
+    if (!(lastSilenceSkip_ && silent_) && processedChannels_ < 2) startProcessing(2);
+    int n = steadyRun(count);
+    // A sample beyond reason ends the run before its sub-block, which then goes on its own: its
+    // bands must start afresh at that sub-block's end, as they would one sub-block at a time.
+    const int reasonable = withinReason(inL, inR, n);
+    if (reasonable < n) n = reasonable - (stepPosition_ + reasonable) % kSubBlockLength;
+    if (n <= kSubBlockLength - stepPosition_) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
+    const float* const in[kChannels] = {inL, inR};
+    float* const out[kChannels] = {outL, outR};
+    processRun(n, in, out);
+    samplesInRuns_ += n;
+    return n;
+}
+
+// Whether the next samples can run as one piece over the sub-block starts they cross, and how many:
+// every step those starts would take must change nothing. The general switch and the volume have
+// settled, nothing is requested, no control has moved since this sub-block's snapshot, and every
+// slot is off on both channels or steady on both, taking the two-channel paths.
+int EqEngine::steadyRun(int count) const {
+    if (fullyOff_ || addDry_ || bypassFading_ || lastSilenceSkip_ || processedChannels_ != 2) return 0;
+    if (silenceSkip_.load(kRelaxed) || sampleRate_.load(kRelaxed) != activeRate_ || restartRequest_.load(kRelaxed) ||
+        resetRequest_.load(kRelaxed) || clearClipRequest_.load(kRelaxed))
+        return 0;
+    // The volume glide may settle a rounding away from its target: settled is when a step leaves it.
+    for (int ch = 0; ch < kChannels; ++ch)
+        if (flushTiny(gain_[ch] - (gain_[ch] - controls_.volume[ch]) * gainGlide_) != gain_[ch]) return 0;
+    const int n = std::min(count, kMaxRun);
+    const int starts = (stepPosition_ + n - 1) / kSubBlockLength;  // sub-block starts after the first sample
+    if (starts == 0 || !controlsUnchanged()) return 0;
+    for (int k = 0; k < kSlots; ++k) {
+        const bool on = bandOn_[0][k];
+        if (bandOn_[1][k] != on || bandFade_[0][k] != (on ? 1.0f : 0.0f) || bandFade_[1][k] != (on ? 1.0f : 0.0f)) return 0;
+        if (!on) continue;
+        const BandFilter& left = bands_[0][k];
+        const BandFilter& right = bands_[1][k];
+        if (!left.steadyOver(starts) || !right.steadyOver(starts)) return 0;
+        if (!left.runs() && !right.runs()) continue;
+        const bool chained = left.runs() && right.runs() && left.chainable(right) &&
+                             (left.runsSections() || (left.steadyOutputGain() == 1.0f && right.steadyOutputGain() == 1.0f));
+        if (!chained && !(left.runs() && right.runs() && left.correctedChainable(right))) return 0;
+    }
+    return n;
+}
+
+// The frames before the first sample of either channel beyond kReasonableInput (or not a number).
+int EqEngine::withinReason(const float* inL, const float* inR, int n) {
+    for (int i = 0; i < n; ++i)
+        if (!(std::fabs(inL[i]) <= kReasonableInput && std::fabs(inR[i]) <= kReasonableInput)) return i;
+    return n;
+}
+
+// The controls other threads write, against this sub-block's snapshot.
+bool EqEngine::controlsUnchanged() const {
+    const Controls& c = controls_;
+    if (generalOn_.load(kRelaxed) != c.generalOn || msMode_.load(kRelaxed) != c.msMode ||
+        msEncodeInput_.load(kRelaxed) != c.msEncodeInput || msDecodeOutput_.load(kRelaxed) != c.msDecodeOutput ||
+        volumeWhenOff_.load(kRelaxed) != c.volumeWhenOff)
+        return false;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (volumeFactor_[ch].load(kRelaxed) != c.volume[ch]) return false;
+        for (int k = 0; k < kSlots; ++k) {
+            const BandInbox& in = band_[ch][k];
+            const BandValues& v = c.band[ch][k];
+            if (in.frequency.load(kRelaxed) != v.frequency || in.gain.load(kRelaxed) != v.gain ||
+                in.q.load(kRelaxed) != v.q || in.kind.load(kRelaxed) != v.kind || in.on.load(kRelaxed) != bandOn_[ch][k])
+                return false;
+        }
+    }
+    return true;
+}
+
+// n samples of both channels as processAwake() runs them, over the sub-block starts they cross
+// (see steadyRun()); the bands note their first output of each sub-block at the marks.
+void EqEngine::processRun(int n, const float* const in[kChannels], float* const out[kChannels]) {
+    active_ = true;
+    const bool encode = controls_.msMode && controls_.msEncodeInput;
+    const bool decode = controls_.msMode && controls_.msDecodeOutput;
+    copyIn(n, in[0], in[1], work_[0], work_[1], encode);
+    SectionKernels::Marks marks;
+    marks.first = stepPosition_ == 0 ? 0 : kSubBlockLength - stepPosition_;
+    marks.count = (n - 1 - marks.first) / kSubBlockLength + 1;
+    runStereo(n, marks);
+    float* const work[kChannels] = {work_[0], work_[1]};
+    const float* const dry[kChannels] = {input_[0], input_[1]};
+    float high = 0.0f, low = 0.0f;
+    if (decode) writeOutputs<2, true, false>(n, work, wetGain_, dry, dryGain_, out, high, low);
+    else writeOutputs<2, false, false>(n, work, wetGain_, dry, dryGain_, out, high, low);
+    if ((high > 1.0f || low < -1.0f) && !clip_.load(kRelaxed)) clip_.store(true, kRelaxed);
+    if (high > 1e-7f || low < -1e-7f) loud_ = true;
+    // The sub-block starts crossed took no step of their own: nothing would have changed.
+    stepPosition_ = (stepPosition_ + n) % kSubBlockLength;
+    if (stepPosition_ == 0) stepBegun_ = false;
+}
+
 void EqEngine::endPiece(int n) {
     stepPosition_ += n;
     if (stepPosition_ == kSubBlockLength) {
         countSilence();
         stepPosition_ = 0;
+        stepBegun_ = false;
     }
 }
 

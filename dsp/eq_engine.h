@@ -11,6 +11,9 @@
 // the output does not depend on how the host cuts the stream. The samples of an unfinished sub-block
 // are processed at once with its values: nothing is delayed.
 //
+// process() runs steady stretches over several sub-blocks at once; each sub-block's steps still
+// happen (or are checked to change nothing), so the output is the same as one sub-block at a time.
+//
 // Hence a change made before the call that processes stream sample n (counted from the restart)
 // takes effect at the first grid boundary at or after n, i.e. at sample 44 * ceil(n / 44): at n
 // itself when n is on the grid, otherwise up to 43 samples later, the same for every block size.
@@ -52,6 +55,12 @@ public:
     // be the same buffers.
     int processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,
                         int inputChannels);
+    // Processes up to count samples and returns how many: where both channels' bands stay as they
+    // are and nothing else changes from one sub-block to the next, several sub-blocks at once (at
+    // most kMaxRun samples), else as processSubBlock(). Every sub-block's steps happen as they
+    // would one sub-block at a time, so the output is the same.
+    int process(int count, const float* inL, const float* inR, float* outL, float* outR, int inputChannels);
+    static constexpr int kMaxRun = SectionKernels::kMaxFrames;
 
     // Audio-thread observers, for tests and tools.
     bool silent() const { return silent_; }
@@ -60,6 +69,7 @@ public:
     float wet() const { return wet_; }
     bool bypassFading() const { return bypassFading_; }
     const BandFilter& band(int channel, int slot) const { return bands_[channel][slot]; }
+    long long samplesInRuns() const { return samplesInRuns_; }  // processed by runs over several sub-blocks
 
 private:
     struct BandInbox {
@@ -81,6 +91,13 @@ private:
 
     void restartIfRequested();
     void beginStep();
+    int steadyRun(int count) const;
+    // +40 dBFS: below it no band's states come near BiquadSection::kStateLimit, so no band restarts
+    // within a run.
+    static constexpr float kReasonableInput = 100.0f;
+    static int withinReason(const float* inL, const float* inR, int n);
+    bool controlsUnchanged() const;
+    void processRun(int n, const float* const in[kChannels], float* const out[kChannels]);
     void serveRequests();
     void readControls();
     void readBandControls();
@@ -94,10 +111,11 @@ private:
     void endPiece(int n);
     void applySampleRate(float fs);
     void runSlot(int ch, int slot, float* work, int n);
-    void runStereo(int n);
-    bool chainSlot(int slot, int n);
-    void runChain(int n, float* lastInputLeft = nullptr, float* lastInputRight = nullptr);
-    void runCorrectedSlot(int slot, int n);
+    void runStereo(int n, const SectionKernels::Marks& marks = {});
+    bool chainSlot(int slot, int n, const SectionKernels::Marks& marks);
+    void runChain(int n, const SectionKernels::Marks& marks = {}, float* lastInputLeft = nullptr,
+                  float* lastInputRight = nullptr);
+    void runCorrectedSlot(int slot, int n, const SectionKernels::Marks& marks);
     // Written by other threads.
     std::atomic<float> sampleRate_{44100.0f};
     BandInbox band_[kChannels][kSlots];
@@ -131,7 +149,9 @@ private:
     bool lastSilenceSkip_ = false;
 
     // The current sub-block: its samples done so far, and what its first sample decided.
+    long long samplesInRuns_ = 0;
     int stepPosition_ = 0;
+    bool stepBegun_ = false;        // the current sub-block's first-sample steps are done
     bool stepEnds_ = false;         // the piece being processed ends the sub-block
     bool fullyOff_ = false;         // general off, no cross-fade: the input passes
     bool addDry_ = false;           // the on/off cross-fade's dry share is added
@@ -148,7 +168,7 @@ private:
     };
     ChainedBand chained_[kSlots] = {};
     int chainedCount_ = 0;
-    float input_[kChannels][kSubBlockLength] = {};
-    float work_[kChannels][kSubBlockLength] = {};
-    float dry_[kSubBlockLength] = {};
+    float input_[kChannels][kMaxRun] = {};
+    float work_[kChannels][kMaxRun] = {};
+    float dry_[kMaxRun] = {};
 };

@@ -15,19 +15,26 @@ SectionKernels::Stage kernelStage(const BiquadSection& left, const BiquadSection
 
 void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
                        float* inputLeft, float* inputRight, bool (*inRange)[2]) {
+    SectionKernels::Firsts firsts[kMaxStages] = {};
+    const int count = count_;
+    run(left, right, n, SectionKernels::Marks{}, firsts, inputLeft, inputRight, inRange);
+    for (int s = 0; s < count; ++s) firstLeft[s] = firsts[s][0][0], firstRight[s] = firsts[s][0][1];
+}
+
+void SectionChain::run(float* left, float* right, int n, const SectionKernels::Marks& marks, SectionKernels::Firsts* first,
+                       float* inputLeft, float* inputRight, bool (*inRange)[2]) {
     assert(n <= kMaxFrames);
-    if (n > kMaxFrames) n = kMaxFrames;  // the engine never asks for more than a sub-block
+    if (n > kMaxFrames) n = kMaxFrames;  // the engine never asks for more
     SectionKernels::Stage stages[kMaxStages];
     for (int s = 0; s < count_; ++s)
         stages[s] = kernelStage(*stages_[s].left, *stages_[s].right, stages_[s].gainLeft, stages_[s].gainRight);
-    float first[kMaxStages][2] = {};
     const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
     if (count_ == 1) {
         // Nothing to overlap: no interleaving either.
-        SectionKernels::runSingle(stages[0], left, right, n, first[0], inputLeft, inputRight);
+        SectionKernels::runSingle(stages[0], left, right, n, marks, first[0], inputLeft, inputRight);
     } else {
         SectionKernels::interleave(left, right, frames_, n);
-        SectionKernels::run(stages, count_, frames_, n, first, keepInputs ? lastInputs_ : nullptr);
+        SectionKernels::run(stages, count_, frames_, n, marks, first, keepInputs ? lastInputs_ : nullptr);
         SectionKernels::deinterleave(frames_, left, right, n);
         if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
     }
@@ -36,8 +43,6 @@ void SectionChain::run(float* left, float* right, int n, float firstLeft[kMaxSta
         const SectionKernels::Stage& k = stages[s];
         stages_[s].left->setStates(k.x1[0], k.x2[0], k.y1[0], k.y2[0]);
         stages_[s].right->setStates(k.x1[1], k.x2[1], k.y1[1], k.y2[1]);
-        firstLeft[s] = first[s][0];
-        firstRight[s] = first[s][1];
     }
     count_ = 0;
 }

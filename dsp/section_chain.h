@@ -9,7 +9,7 @@
 class SectionChain {
 public:
     static constexpr int kMaxStages = SectionKernels::kMaxStages;
-    static constexpr int kMaxFrames = 44;  // one sub-block
+    static constexpr int kMaxFrames = SectionKernels::kMaxFrames;
 
     bool full() const { return count_ == kMaxStages; }
     bool empty() const { return count_ == 0; }
@@ -23,9 +23,12 @@ public:
     }
 
     // Runs the stages over n (at most kMaxFrames) samples of both channels in place and empties the
-    // chain. first[s] gets stage s's output for sample 0 on each channel. Given inputLeft and
+    // chain. firsts[s][m] gets stage s's output at mark m on each channel. Given inputLeft and
     // inputRight, the last stage's inputs are copied there. Every stage's tiny states are flushed
     // and inRange[s] tells, per channel, whether its states stayed within BiquadSection's limit.
+    void run(float* left, float* right, int n, const SectionKernels::Marks& marks, SectionKernels::Firsts* firsts,
+             float* inputLeft = nullptr, float* inputRight = nullptr, bool (*inRange)[2] = nullptr);
+    // The same over at most one sub-block, first*[s] getting stage s's output for sample 0.
     void run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
              float* inputLeft = nullptr, float* inputRight = nullptr, bool (*inRange)[2] = nullptr);
 

@@ -1,5 +1,7 @@
 #include "dsp/section_kernels.h"
 
+#include "dsp/section_arithmetic.h"
+
 #include <utility>
 
 // Every build targets x86 with at least SSE2 (the 32-bit one is built with -msse2).
@@ -10,6 +12,23 @@
 #else
 #define TOVIN_SECTIONS_AVX 0
 #endif
+
+namespace {
+
+bool processorFuses() {
+#if TOVIN_SECTIONS_AVX
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+#else
+    return false;
+#endif
+}
+// Chosen once when the module loads, before any audio runs.
+const bool kFused = processorFuses();
+
+}  // namespace
+
+bool SectionArithmetic::fused() { return kFused; }
 
 namespace SectionKernels {
 namespace {
@@ -32,12 +51,43 @@ template <class F, int... I>
     first[1] = _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1));
 }
 
+// Steps 0 .. n + lag - 1 of a pipeline whose last stage works lag frames behind the first: the steps
+// on which every stage's frame lies inside the run and none is a mark go to the fast step, the
+// filling, the draining and the steps around each mark to the checked one.
+// Defined once for each processor target (a step compiled for one cannot be inlined into the other).
+#define TOVIN_RUN_STEPS(NAME, ATTRIBUTES)                                                            \
+    template <class Step>                                                                            \
+    [[gnu::always_inline]] ATTRIBUTES inline void NAME(Step& step, int n, int lag, const Marks& marks) { \
+        const int last = n + lag;                                                                    \
+        int t = 0, m = 0;                                                                            \
+        while (t < last) {                                                                           \
+            while (marks.frame(m) + lag < t) ++m;                                                    \
+            const int f = marks.frame(m);                                                            \
+            if (t <= lag || t >= n || t >= f) {                                                      \
+                step(std::false_type{}, t);                                                          \
+                ++t;                                                                                 \
+                continue;                                                                            \
+            }                                                                                        \
+            const int end = f < n ? f : n;                                                           \
+            for (; t < end; ++t) step(std::true_type{}, t);                                          \
+        }                                                                                            \
+    }
+TOVIN_RUN_STEPS(runSteps, )
+
+// One section's output for both channels in the separate form of SectionArithmetic.
+[[gnu::always_inline]] inline __m128d separateOutput(__m128d b0, __m128d b1, __m128d b2, __m128d a1, __m128d a2, __m128d x,
+                                                     __m128d x1, __m128d x2, __m128d y1, __m128d y2) {
+    return _mm_sub_pd(
+        _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)), _mm_mul_pd(a2, y2)),
+        _mm_mul_pd(a1, y1));
+}
+
 // Stages that fit in the 16 vector registers of x86-64 with their states and the sums.
 constexpr int kPortableGroup = 3;
 
 // G consecutive stages, stage s working on frame t - s at time step t.
 template <int G>
-void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
+void portableGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
     using Stages = std::make_integer_sequence<int, G>;
     __m128d b0[G], b1[G], b2[G], a1[G], a2[G], x1[G], x2[G], y1[G], y2[G];
     __m128 gain[G];
@@ -61,28 +111,18 @@ void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* la
                 if constexpr (s == G - 1)
                     if (lastInputs != nullptr) storeFrame(lastInputs + 2 * i, in);
                 const __m128d x = _mm_cvtps_pd(in);
-                // (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses.
-                const __m128d y = _mm_sub_pd(
-                    _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0[s], x), _mm_mul_pd(b1[s], x1[s])), _mm_mul_pd(b2[s], x2[s])),
-                               _mm_mul_pd(a2[s], y2[s])),
-                    _mm_mul_pd(a1[s], y1[s]));
+                const __m128d y = separateOutput(b0[s], b1[s], b2[s], a1[s], a2[s], x, x1[s], x2[s], y1[s], y2[s]);
                 x2[s] = x1[s];
                 x1[s] = x;
                 y2[s] = y1[s];
                 y1[s] = y;
                 const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain[s]);
                 storeFrame(p, out);
-                if (!all && i == 0) storeFirst(first[s], out);
+                if (!all && marks.at(i)) storeFirst(first[s][marks.index(i)], out);
             },
             Stages{});
     };
-    // The first G steps fill the pipeline and see each stage's frame 0; the last G - 1 drain it.
-    const int last = n + G - 1;
-    const int fillEnd = G < n ? G : n;
-    int t = 0;
-    for (; t < fillEnd; ++t) step(std::false_type{}, t);
-    for (; t < n; ++t) step(std::true_type{}, t);
-    for (; t < last; ++t) step(std::false_type{}, t);
+    runSteps(step, n, G - 1, marks);
     unrolled(
         [&](auto s) {
             _mm_storeu_pd(st[s].x1, x1[s]), _mm_storeu_pd(st[s].x2, x2[s]);
@@ -94,24 +134,30 @@ void portableGroup(Stage* st, float* frames, int n, float (*first)[2], float* la
 }  // namespace
 
 namespace Portable {
-void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+void runPortable(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
     for (int s = 0; n > 0 && s < count; s += kPortableGroup) {
         const int g = count - s < kPortableGroup ? count - s : kPortableGroup;
         float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
-        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
-        case 2: portableGroup<2>(stages + s, frames, n, first + s, inputs); break;
-        default: portableGroup<3>(stages + s, frames, n, first + s, inputs); break;
+        case 1: portableGroup<1>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 2: portableGroup<2>(stages + s, frames, n, marks, first + s, inputs); break;
+        default: portableGroup<3>(stages + s, frames, n, marks, first + s, inputs); break;
         }
     }
+}
+
+void runPortable(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    Firsts firsts[kMaxStages];
+    runPortable(stages, count, frames, n, Marks{}, firsts, lastInputs);
+    for (int s = 0; n > 0 && s < count; ++s) first[s][0] = firsts[s][0][0], first[s][1] = firsts[s][0][1];
 }
 }  // namespace Portable
 
 #if TOVIN_SECTIONS_AVX
 namespace {
 
-// Two sections per 256-bit register, stage s working on frame t - s kLaneLag at step t: each
-// stage takes its input from memory kLaneLag steps after the stage before wrote it, so that no
+// The fused arithmetic: two sections per 256-bit register, stage s working on frame t - s lag at step t: each
+// stage takes its input from memory lag steps after the stage before wrote it, so that no
 // register's recursion waits on the pass between sections, and a register only ever feeds the
 // ones after it.
 constexpr int kLaneLag = 5;
@@ -120,22 +166,22 @@ constexpr int kWideGroup = 4;
 using Wide = __m256d;
 using Narrow = __m128d;
 
-[[gnu::always_inline, gnu::target("avx")]] inline Wide mul(Wide a, Wide b) { return _mm256_mul_pd(a, b); }
-[[gnu::always_inline, gnu::target("avx")]] inline Wide add(Wide a, Wide b) { return _mm256_add_pd(a, b); }
-[[gnu::always_inline, gnu::target("avx")]] inline Wide sub(Wide a, Wide b) { return _mm256_sub_pd(a, b); }
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline Wide mul(Wide a, Wide b) { return _mm256_mul_pd(a, b); }
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline Wide fmadd(Wide a, Wide b, Wide c) { return _mm256_fmadd_pd(a, b, c); }
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline Wide fnmadd(Wide a, Wide b, Wide c) { return _mm256_fnmadd_pd(a, b, c); }
 [[gnu::always_inline]] inline Narrow mul(Narrow a, Narrow b) { return _mm_mul_pd(a, b); }
-[[gnu::always_inline]] inline Narrow add(Narrow a, Narrow b) { return _mm_add_pd(a, b); }
-[[gnu::always_inline]] inline Narrow sub(Narrow a, Narrow b) { return _mm_sub_pd(a, b); }
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline Narrow fmadd(Narrow a, Narrow b, Narrow c) { return _mm_fmadd_pd(a, b, c); }
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline Narrow fnmadd(Narrow a, Narrow b, Narrow c) { return _mm_fnmadd_pd(a, b, c); }
 
 // One register's sections: coefficients, states and the float outputs' gains.
 #define TOVIN_SECTIONS_MEMBERS(V)                                                                              \
     V b0, b1, b2, a1, a2, x1, x2, y1, y2;                                                                      \
     __m128 gain;                                                                                               \
-    /* (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses. */                       \
-    [[gnu::always_inline, gnu::target("avx")]] inline V output(V x) const {                                    \
-        return sub(sub(add(add(mul(b0, x), mul(b1, x1)), mul(b2, x2)), mul(a2, y2)), mul(a1, y1));             \
+    /* The fused form of SectionArithmetic. */                                                               \
+    [[gnu::always_inline, gnu::target("avx2,fma")]] inline V output(V x) const {                               \
+        return fnmadd(a1, y1, fnmadd(a2, y2, fmadd(b0, x, fmadd(b1, x1, mul(b2, x2)))));                       \
     }                                                                                                          \
-    [[gnu::always_inline, gnu::target("avx")]] inline void advance(V x, V y) {                                 \
+    [[gnu::always_inline, gnu::target("avx2,fma")]] inline void advance(V x, V y) {                                 \
         x2 = x1;                                                                                               \
         x1 = x;                                                                                                \
         y2 = y1;                                                                                               \
@@ -150,25 +196,25 @@ struct NarrowSections {
 #undef TOVIN_SECTIONS_MEMBERS
 
 template <class F, int... I>
-[[gnu::always_inline, gnu::target("avx")]] inline void unrolledWide(F&& f, std::integer_sequence<int, I...>) {
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void unrolledWide(F&& f, std::integer_sequence<int, I...>) {
     (f(std::integral_constant<int, I>{}), ...);
 }
 
-[[gnu::always_inline, gnu::target("avx")]] inline Wide join(const double* low, const double* high) {
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline Wide join(const double* low, const double* high) {
     return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(low)), _mm_loadu_pd(high), 1);
 }
-[[gnu::always_inline, gnu::target("avx")]] inline void split(Wide v, double* low, double* high) {
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void split(Wide v, double* low, double* high) {
     _mm_storeu_pd(low, _mm256_castpd256_pd128(v));
     _mm_storeu_pd(high, _mm256_extractf128_pd(v, 1));
 }
 
-[[gnu::always_inline, gnu::target("avx")]] inline void load(WideSections& w, const Stage& lo, const Stage& hi) {
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void load(WideSections& w, const Stage& lo, const Stage& hi) {
     w.b0 = join(lo.b0, hi.b0), w.b1 = join(lo.b1, hi.b1), w.b2 = join(lo.b2, hi.b2);
     w.a1 = join(lo.a1, hi.a1), w.a2 = join(lo.a2, hi.a2);
     w.x1 = join(lo.x1, hi.x1), w.x2 = join(lo.x2, hi.x2), w.y1 = join(lo.y1, hi.y1), w.y2 = join(lo.y2, hi.y2);
     w.gain = _mm_setr_ps(lo.gain[0], lo.gain[1], hi.gain[0], hi.gain[1]);
 }
-[[gnu::always_inline, gnu::target("avx")]] inline void store(const WideSections& w, Stage& lo, Stage& hi) {
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void store(const WideSections& w, Stage& lo, Stage& hi) {
     split(w.x1, lo.x1, hi.x1), split(w.x2, lo.x2, hi.x2), split(w.y1, lo.y1, hi.y1), split(w.y2, lo.y2, hi.y2);
 }
 [[gnu::always_inline]] inline void load(NarrowSections& w, const Stage& s) {
@@ -181,26 +227,31 @@ template <class F, int... I>
     _mm_storeu_pd(s.x1, w.x1), _mm_storeu_pd(s.x2, w.x2), _mm_storeu_pd(s.y1, w.y1), _mm_storeu_pd(s.y2, w.y2);
 }
 
-// G stages (2 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
+TOVIN_RUN_STEPS(runWideSteps, __attribute__((target("avx2,fma"))))
+#undef TOVIN_RUN_STEPS
+
+// G stages (1 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
 // register of its own.
 template <int G>
-__attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, float (*first)[2], float* lastInputs) {
+__attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first,
+                                                   float* lastInputs) {
     constexpr int W = G / 2;  // registers with two stages
     constexpr bool narrowLast = G % 2 != 0;
-    constexpr int lastLag = (G - 1) * kLaneLag;
+    constexpr int lag = kLaneLag;
+    constexpr int lastLag = (G - 1) * lag;
     using Wides = std::make_integer_sequence<int, W>;
     WideSections wide[W > 0 ? W : 1];
     NarrowSections narrow;
-    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { load(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
+    unrolledWide([&](auto v) __attribute__((always_inline, target("avx2,fma"))) { load(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
     if constexpr (narrowLast) load(narrow, st[G - 1]);
 
     const __m256d lowLanes = _mm256_castsi256_pd(_mm256_setr_epi64x(-1, -1, 0, 0));
     const __m256d highLanes = _mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, -1, -1));
     const auto inside = [n](int i) { return i >= 0 && i < n; };
-    const auto step = [&](auto all, int t) __attribute__((always_inline, target("avx"))) {
+    const auto step = [&](auto all, int t) __attribute__((always_inline, target("avx2,fma"))) {
         unrolledWide(
-            [&](auto v) __attribute__((always_inline, target("avx"))) {
-                const int lo = t - 2 * v * kLaneLag, hi = lo - kLaneLag;
+            [&](auto v) __attribute__((always_inline, target("avx2,fma"))) {
+                const int lo = t - 2 * v * lag, hi = lo - lag;
                 const bool loIn = all || inside(lo), hiIn = all || inside(hi);
                 if (!all && !loIn && !hiIn) return;
                 // Outside lanes read a frame inside and keep their states.
@@ -226,8 +277,8 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
                 const __m128 outHigh = _mm_movehl_ps(out, out);
                 if (loIn) storeFrame(pLo, out);
                 if (hiIn) storeFrame(pHi, outHigh);
-                if (!all && loIn && lo == 0) storeFirst(first[2 * v], out);
-                if (!all && hiIn && hi == 0) storeFirst(first[2 * v + 1], outHigh);
+                if (!all && loIn && marks.at(lo)) storeFirst(first[2 * v][marks.index(lo)], out);
+                if (!all && hiIn && marks.at(hi)) storeFirst(first[2 * v + 1][marks.index(hi)], outHigh);
             },
             Wides{});
         if constexpr (narrowLast) {
@@ -241,36 +292,27 @@ __attribute__((target("avx"))) void wideGroup(Stage* st, float* frames, int n, f
             narrow.advance(x, y);
             const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain);
             storeFrame(p, out);
-            if (!all && i == 0) storeFirst(first[G - 1], out);
+            if (!all && marks.at(i)) storeFirst(first[G - 1][marks.index(i)], out);
         }
     };
-    // The steps up to lastLag see some stage's frame 0, the last lastLag drain the stages.
-    const int last = n + lastLag;
-    const int fillEnd = lastLag + 1 < n ? lastLag + 1 : n;
-    int t = 0;
-    for (; t < fillEnd; ++t) step(std::false_type{}, t);
-    for (; t < n; ++t) step(std::true_type{}, t);
-    for (; t < last; ++t) step(std::false_type{}, t);
-    unrolledWide([&](auto v) __attribute__((always_inline, target("avx"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
+    runWideSteps(step, n, lastLag, marks);
+    unrolledWide([&](auto v) __attribute__((always_inline, target("avx2,fma"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
     if constexpr (narrowLast) store(narrow, st[G - 1]);
 }
 
-// Shorter pieces spend too many steps filling and draining the lag: the 128-bit code is faster there.
+// Shorter pieces spend too many steps filling and draining the lag: one stage at a time is faster there.
 constexpr int kWideFrames = 12;
 
-void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
-    if (n < kWideFrames) {
-        Portable::runPortable(stages, count, frames, n, first, lastInputs);
-        return;
-    }
+void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
+    const int most = n < kWideFrames ? 1 : kWideGroup;
     for (int s = 0; n > 0 && s < count;) {
-        int g = count - s < kWideGroup ? count - s : kWideGroup;
+        int g = count - s < most ? count - s : most;
         float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
-        case 1: portableGroup<1>(stages + s, frames, n, first + s, inputs); break;
-        case 2: wideGroup<2>(stages + s, frames, n, first + s, inputs); break;
-        case 3: wideGroup<3>(stages + s, frames, n, first + s, inputs); break;
-        default: wideGroup<4>(stages + s, frames, n, first + s, inputs); break;
+        case 1: wideGroup<1>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 2: wideGroup<2>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 3: wideGroup<3>(stages + s, frames, n, marks, first + s, inputs); break;
+        default: wideGroup<4>(stages + s, frames, n, marks, first + s, inputs); break;
         }
         s += g;
     }
@@ -279,15 +321,80 @@ void runWide(Stage* stages, int count, float* frames, int n, float (*first)[2], 
 }  // namespace
 #endif
 
+[[gnu::always_inline]] inline void copyPair(const float* left, const float* right, float* toLeft, float* toRight, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        _mm_storeu_ps(toLeft + i, _mm_loadu_ps(left + i));
+        _mm_storeu_ps(toRight + i, _mm_loadu_ps(right + i));
+    }
+    for (; i < n; ++i) toLeft[i] = left[i], toRight[i] = right[i];
+}
+
+// One stage over separate channel buffers, in each form of the arithmetic.
+#define TOVIN_SINGLE_STAGE(NAME, ATTRIBUTES, OUTPUT)                                                                    \
+    ATTRIBUTES void NAME(Stage& st, float* left, float* right, int n, const Marks& marks, Firsts& first, float* inputLeft, \
+                         float* inputRight) {                                                                   \
+        const __m128d b0 = _mm_loadu_pd(st.b0), b1 = _mm_loadu_pd(st.b1), b2 = _mm_loadu_pd(st.b2);                     \
+        const __m128d a1 = _mm_loadu_pd(st.a1), a2 = _mm_loadu_pd(st.a2);                                               \
+        __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2); \
+        const __m128 gain = _mm_setr_ps(st.gain[0], st.gain[1], 1.0f, 1.0f);                                           \
+        /* The inputs kept in whole vectors before any is overwritten: the taps read them back in vectors, */        \
+        /* which a run of single-float stores would hold up. */                                                        \
+        if (inputLeft != nullptr && inputRight != nullptr) copyPair(left, right, inputLeft, inputRight, n);            \
+        /* One sample of both channels: in holds the pair in its low half. */                                        \
+        const auto sample = [&](__m128 in) __attribute__((always_inline)) ATTRIBUTES {                                  \
+            const __m128d x = _mm_cvtps_pd(in);                                                                         \
+            const __m128d y = OUTPUT(b0, b1, b2, a1, a2, x, x1, x2, y1, y2);                                            \
+            x2 = x1, x1 = x, y2 = y1, y1 = y;                                                                           \
+            return _mm_mul_ps(_mm_cvtpd_ps(y), gain);                                                                   \
+        };                                                                                                              \
+        /* Four at a time, read and written in whole vectors (the taps that follow read them so). */                  \
+        int i = 0, mark = 0;                                                                                            \
+        for (; i + 4 <= n; i += 4) {                                                                                    \
+            const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);                                       \
+            const __m128 low = _mm_unpacklo_ps(l, r), high = _mm_unpackhi_ps(l, r);                                     \
+            const __m128 o0 = sample(low), o1 = sample(_mm_movehl_ps(low, low));                                        \
+            const __m128 o2 = sample(high), o3 = sample(_mm_movehl_ps(high, high));                                     \
+            const __m128 p = _mm_movelh_ps(o0, o1), q = _mm_movelh_ps(o2, o3);                                          \
+            _mm_storeu_ps(left + i, _mm_shuffle_ps(p, q, _MM_SHUFFLE(2, 0, 2, 0)));                                     \
+            _mm_storeu_ps(right + i, _mm_shuffle_ps(p, q, _MM_SHUFFLE(3, 1, 3, 1)));                                    \
+            for (; marks.frame(mark) < i + 4; ++mark) {                                                                 \
+                const int k = marks.frame(mark) - i;                                                                    \
+                storeFirst(first[mark], k == 0 ? o0 : k == 1 ? o1 : k == 2 ? o2 : o3);                                 \
+            }                                                                                                           \
+        }                                                                                                               \
+        for (; i < n; ++i) {                                                                                            \
+            const __m128 out = sample(_mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i)));                  \
+            _mm_store_ss(left + i, out);                                                                                \
+            _mm_store_ss(right + i, _mm_shuffle_ps(out, out, 1));                                                       \
+            if (marks.frame(mark) == i) storeFirst(first[mark++], out);                                                 \
+        }                                                                                                               \
+        _mm_storeu_pd(st.x1, x1), _mm_storeu_pd(st.x2, x2), _mm_storeu_pd(st.y1, y1), _mm_storeu_pd(st.y2, y2);         \
+    }
+
 namespace {
-using Run = void (*)(Stage*, int, float*, int, float (*)[2], float*);
+TOVIN_SINGLE_STAGE(runSinglePortable, , separateOutput)
+#if TOVIN_SECTIONS_AVX
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline __m128d fusedOutput(__m128d b0, __m128d b1, __m128d b2, __m128d a1,
+                                                                           __m128d a2, __m128d x, __m128d x1, __m128d x2,
+                                                                           __m128d y1, __m128d y2) {
+    return _mm_fnmadd_pd(a1, y1, _mm_fnmadd_pd(a2, y2, _mm_fmadd_pd(b0, x, _mm_fmadd_pd(b1, x1, _mm_mul_pd(b2, x2)))));
+}
+TOVIN_SINGLE_STAGE(runSingleFused, __attribute__((target("avx2,fma"))), fusedOutput)
+#endif
+}  // namespace
+#undef TOVIN_SINGLE_STAGE
+
+namespace {
+using Run = void (*)(Stage*, int, float*, int, const Marks&, Firsts*, float*);
+using Single = void (*)(Stage&, float*, float*, int, const Marks&, Firsts&, float*, float*);
 
 struct Kernels {
     Run run = Portable::runPortable;
+    Single single = runSinglePortable;
     Kernels() {
 #if TOVIN_SECTIONS_AVX
-        __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx")) run = runWide;
+        if (kFused) run = runWide, single = runSingleFused;
 #endif
     }
 };
@@ -295,31 +402,19 @@ struct Kernels {
 const Kernels kernels;
 }  // namespace
 
-void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
-    kernels.run(stages, count, frames, n, first, lastInputs);
+void run(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
+    kernels.run(stages, count, frames, n, marks, first, lastInputs);
 }
 
-void runSingle(Stage& st, float* left, float* right, int n, float first[2], float* inputLeft, float* inputRight) {
-    const __m128d b0 = _mm_loadu_pd(st.b0), b1 = _mm_loadu_pd(st.b1), b2 = _mm_loadu_pd(st.b2);
-    const __m128d a1 = _mm_loadu_pd(st.a1), a2 = _mm_loadu_pd(st.a2);
-    __m128d x1 = _mm_loadu_pd(st.x1), x2 = _mm_loadu_pd(st.x2), y1 = _mm_loadu_pd(st.y1), y2 = _mm_loadu_pd(st.y2);
-    const __m128 gain = _mm_setr_ps(st.gain[0], st.gain[1], 1.0f, 1.0f);
-    const bool keepInputs = inputLeft != nullptr && inputRight != nullptr;
-    for (int i = 0; i < n; ++i) {
-        const __m128 in = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
-        if (keepInputs) inputLeft[i] = left[i], inputRight[i] = right[i];
-        const __m128d x = _mm_cvtps_pd(in);
-        // (b0 x + b1 x1 + b2 x2 - a2 y2) - a1 y1, in the order the single section uses.
-        const __m128d y = _mm_sub_pd(
-            _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)), _mm_mul_pd(a2, y2)),
-            _mm_mul_pd(a1, y1));
-        x2 = x1, x1 = x, y2 = y1, y1 = y;
-        const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain);
-        _mm_store_ss(left + i, out);
-        _mm_store_ss(right + i, _mm_shuffle_ps(out, out, 1));
-        if (i == 0) storeFirst(first, out);
-    }
-    _mm_storeu_pd(st.x1, x1), _mm_storeu_pd(st.x2, x2), _mm_storeu_pd(st.y1, y1), _mm_storeu_pd(st.y2, y2);
+void run(Stage* stages, int count, float* frames, int n, float (*first)[2], float* lastInputs) {
+    Firsts firsts[kMaxStages];
+    kernels.run(stages, count, frames, n, Marks{}, firsts, lastInputs);
+    for (int s = 0; n > 0 && s < count; ++s) first[s][0] = firsts[s][0][0], first[s][1] = firsts[s][0][1];
+}
+
+void runSingle(Stage& st, float* left, float* right, int n, const Marks& marks, Firsts& first, float* inputLeft,
+               float* inputRight) {
+    kernels.single(st, left, right, n, marks, first, inputLeft, inputRight);
 }
 
 void guard(Stage* stages, int count, double limit, double tiny, bool (*inRange)[2]) {
@@ -354,10 +449,16 @@ void interleave(const float* left, const float* right, float* frames, int n) {
     }
 }
 
+// The kernels write one frame at a time: reading the frames back one at a time lets each come
+// straight from its store.
+[[gnu::always_inline]] inline __m128 loadTwoFrames(const float* p) {
+    return _mm_castpd_ps(_mm_loadh_pd(_mm_load_sd(reinterpret_cast<const double*>(p)), reinterpret_cast<const double*>(p + 2)));
+}
+
 void deinterleave(const float* frames, float* left, float* right, int n) {
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m128 a = _mm_loadu_ps(frames + 2 * i), b = _mm_loadu_ps(frames + 2 * i + 4);
+        const __m128 a = loadTwoFrames(frames + 2 * i), b = loadTwoFrames(frames + 2 * i + 4);
         _mm_storeu_ps(left + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
         _mm_storeu_ps(right + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
     }
@@ -367,6 +468,6 @@ void deinterleave(const float* frames, float* left, float* right, int n) {
     }
 }
 
-bool usesWideVectors() { return kernels.run != Portable::runPortable; }
+bool usesWideVectors() { return kernels.run != static_cast<Run>(Portable::runPortable); }
 
 }  // namespace SectionKernels

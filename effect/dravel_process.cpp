@@ -50,16 +50,16 @@ void CDravel::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
 
     // The engine cuts the block at its sub-block grid, which runs on from the previous call: a
     // parameter set before this call takes effect at the first grid boundary at or after its first
-    // sample, whatever the host's block sizes (see EqEngine).
+    // sample, whatever the host's block sizes (see EqEngine). Steady stretches go several
+    // sub-blocks at a time, with the same output.
     int midiNext = 0;
     for (VstInt32 start = 0; start < sampleFrames;) {
         const int piece = sampleFrames - start;
         // The note handler has nothing to do: MIDI has no audible effect.
         while (midiNext < midiQueue_.size() && midiQueue_[midiNext].deltaFrames <= start) ++midiNext;
-        const int done = engine_.processSubBlock(piece, inputs[0] + start,
-                                                 inputChannels == 2 ? inputs[1] + start : nullptr,
-                                                 outputs[0] + start,
-                                                 outputChannels == 2 ? outputs[1] + start : nullptr, inputChannels);
+        const int done = engine_.process(piece, inputs[0] + start, inputChannels == 2 ? inputs[1] + start : nullptr,
+                                         outputs[0] + start, outputChannels == 2 ? outputs[1] + start : nullptr,
+                                         inputChannels);
         start += done > 0 ? done : piece;
     }
     midiQueue_.clear();

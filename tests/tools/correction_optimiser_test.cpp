@@ -333,7 +333,9 @@ TEST(TablePass, ASoftScoreStillMendsACellsOwnSettingsBelowANeighboursLimit) {
         s.prepare(grid);
         return Scoring::deviationDb(shared.set(), grid, s);
     };
-    const double hard = ownPoint(0.0), soft = ownPoint(0.5);
+    // The blends towards the wild cell deviate over many of the cell's settings and weigh on the mean
+    // too: it needs a large share before the grid point counts.
+    const double hard = ownPoint(0.0), soft = ownPoint(4.0);
     std::printf("own grid point: %.3f dB pure largest, %.3f dB with the mean\n", hard, soft);
     EXPECT_LT(soft, 0.6 * hard);
 }

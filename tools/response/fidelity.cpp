@@ -620,7 +620,7 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     if (!floorsFile.empty()) {
-        const int below = exceeded(floorsFile, figures, "BELOW FLOOR");
+        const int below = exceeded(floorsFile, figures, "WORSE THAN FLOOR");
         if (below < 0) return 2;
         std::printf(below ? "%d figures above the floors of the analog-matched tables (reported, not failed)\n"
                           : "every figure within the floors of the analog-matched tables\n", below);

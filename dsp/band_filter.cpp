@@ -6,6 +6,18 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+// The analog model near DC at rate fs, from the reference section designed at four times the rate:
+// its DC gain is the model's, and its slope too to first order. The first-order high-pass is
+// designed directly in z, with a slope below the model's: it takes the model's own, w fs / (2 pi f).
+CorrectionFir::NearDc modelNearDc(const SectionDesign& design, const BiquadCoefficients& reference, float fs) {
+    if (design.prototype == SectionPrototype::kHighPass1 && design.frequency > 0.0f)
+        return {0.0, static_cast<double>(fs) / (2.0 * BiquadMath::kPi * design.frequency)};
+    const CorrectionFir::NearDc r = CorrectionFir::nearDc(reference);
+    return {r.h0, r.h1 / 4.0};  // w at four times the rate is w / 4
+}
+}  // namespace
+
 BandFilter::BandFilter() { setSampleRate(44100.0f); }
 
 void BandFilter::setSampleRate(float fs) {
@@ -57,9 +69,12 @@ void BandFilter::advanceDesign() {
             CorrectionFir::referenceResponse(kernel_, kernelLength_, reference, nullptr, target_,
                                              std::max(kernelLength_, 8 * length));
             nearDc_.reset();
-            if (recipe_.correction.followsNearDc)
-                nearDc_ = CorrectionFir::nearDcDifference(kernel_, kernelLength_, reference, designCoeffs_,
+            if (recipe_.correction.nearDc != NearDcRule::kNone) {
+                nearDc_ = CorrectionFir::nearDcDifference(modelNearDc(recipe_.reference, reference, sampleRate_),
+                                                          recipe_.outputGainTarget, designCoeffs_,
                                                           recipe_.useSecondSection ? &secondCoeffs_ : nullptr);
+                slopeNearDc_ = recipe_.correction.nearDc == NearDcRule::kGainAndSlope;
+            }
         }
         designStep_ = fadeDone ? DesignStep::kInstall : DesignStep::kWaitFade;
         break;
@@ -108,7 +123,7 @@ void BandFilter::installTaps() {
             const float u = c.fittedMix;
             for (int i = 0; i < n; ++i) set[i] = (1.0f - u) * c.fitted[0]->taps[static_cast<size_t>(i)] + u * c.fitted[1]->taps[static_cast<size_t>(i)];
         } else {
-            CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set, nearDc_);
+            CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set, nearDc_, slopeNearDc_);
         }
         for (int i = 0; i < n; ++i) any = any || set[i] != 0.0f;
     }

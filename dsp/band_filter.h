@@ -172,6 +172,7 @@ private:
     alignas(16) float target_[CorrectionTables::kMaxTargetLength] = {};
     alignas(16) float impulse_[kMaxTaps] = {};
     std::optional<CorrectionFir::NearDc> nearDc_;  // what the taps must add near DC, where the recipe asks
+    bool slopeNearDc_ = false;                      // the slope there too, not the gain alone
     alignas(16) float taps_[2][kMaxTaps] = {};
     int tapLength_[2] = {0, 0};
     int current_ = 0;

@@ -17,8 +17,9 @@ using CorrectionLookup::onGrid;
 SectionDesign section(float f, float q, float gain, int prototype) { return {f, q, q, gain, prototype}; }
 
 // Takes a looked-up cell into the recipe: the correction's settings and the main section's
-// adjustments. `mirrored` is the low shelf read through the high-shelf tables with its gain reversed.
-void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false) {
+// adjustments. `mirrored` is the low shelf read through the high-shelf tables with its gain reversed;
+// `blocksDc` a band that passes nothing at DC.
+void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false, bool blocksDc = false) {
     r.correction.length = c.length;
     r.correction.kernelPhase = c.kernelPhase;
     r.correction.kernelLengthIndex = c.kernelLengthIndex < 0 ? 0
@@ -26,7 +27,10 @@ void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false) {
                                          ? static_cast<int>(T::kKernelLengths.size()) - 1
                                          : c.kernelLengthIndex;
     r.correction.flatTaps = c.flatTaps;
-    r.outputGainTarget = c.outputGain;
+    // Without taps nothing could make up the DC gain an output gain would move (a band that blocks
+    // DC has none to move).
+    r.outputGainTarget = c.length > 0 || blocksDc ? c.outputGain : 1.0f;
+    r.correction.nearDc = NearDcRule::kGain;
     SectionDesign& m = r.main;
     const float q2 = m.q2 > 0.0f ? m.q2 : m.q1;
     m.frequency *= c.frequencyScale;
@@ -80,7 +84,7 @@ void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     c.kernelPhase = (1.0f - u) * kKernelPhase[i] + u * kKernelPhase[j];
     c.kernelLengthIndex = kKernelLengthIndex[i] > kKernelLengthIndex[j] ? kKernelLengthIndex[i] : kKernelLengthIndex[j];
     c.flatTaps = (1.0f - u) * kFlatTaps[i] + u * kFlatTaps[j];
-    apply(r, c);
+    apply(r, c, false, true);
 }
 
 // First-order low-pass: where a cell carries a correction and replaces the section by a shelf, the
@@ -191,7 +195,7 @@ BandRecipe runRecipe(int kind, float f, float q, float gain, float fs, const T::
     case BandKind::kHighPass6:
         r.main = r.reference = section(f, q, gain, P::kHighPass1);
         if (tables != nullptr) highPass1(r, *tables, f, scale);
-        r.correction.followsNearDc = true;
+        r.correction.nearDc = NearDcRule::kGainAndSlope;
         break;
     case BandKind::kHighPass12:
         r.main = section(f, q, 0.0f, P::kHighPass2);

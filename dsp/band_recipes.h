@@ -5,16 +5,21 @@
 #include "dsp/correction_tables.h"
 #include "dsp/section_design.h"
 
+enum class NearDcRule { kNone, kGain, kGainAndSlope };
+
 // How a band's correction FIR is designed (see BandFilter).
 struct CorrectionSettings {
     int length = 0;  // taps; 0 = no correction
     float kernelPhase = 0.5f;
     int kernelLengthIndex = 0;
     float flatTaps = 0.0f;
-    // The band passes nothing at DC (a high-pass). The windowed difference leaves part of the IIR's
-    // slow tail uncancelled, which would leak DC and bend the slope below the cut-off: the taps are
-    // made to follow the reference near DC.
-    bool followsNearDc = false;
+    // The windowed difference leaves part of the IIR's slow tail uncancelled, which would move the
+    // pass band (a 14 kHz cut lifting the bass by a decibel) and leak DC through a high-pass: the
+    // taps are made to give the band the analog model's gain at DC, and a high-pass its slope there
+    // too. Other bands keep the slope the taps give: a band acting low down has a delay near DC
+    // that a few taps cannot supply. The Air band's taps are left as they are (at 0 dB they must
+    // stay exactly 0).
+    NearDcRule nearDc = NearDcRule::kNone;
     // Taps given directly instead of designed (the Air band at its fitted rates): the blend
     // (1 - fittedMix) fitted[0] + fittedMix fitted[1].
     const CorrectionTables::AirTapRow* fitted[2] = {nullptr, nullptr};

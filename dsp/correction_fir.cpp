@@ -86,7 +86,8 @@ void impulseResponse(const BiquadCoefficients& m, const BiquadCoefficients* seco
     }
 }
 
-void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out, std::optional<NearDc> want) {
+void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out, std::optional<NearDc> want,
+          bool slope) {
     const float share = flatTaps < 0.0f ? 0.0f : (flatTaps > 1.0f ? 1.0f : flatTaps);
     const int flat = static_cast<int>(static_cast<float>(n) * share);
     const int falling = n - flat;
@@ -95,27 +96,31 @@ void taps(const float* target, int kernelLength, const float* h, int n, float fl
     const auto window = [&](int i) {
         return i < flat ? 1.0f : static_cast<float>(blackman(0.5 + 0.5 * (i - flat + 1) / (falling + 1)));
     };
-    // Moments of the taps and of the window: sums of c[n], n c[n] and w[n], n w[n], n^2 w[n].
-    double c0 = 0.0, c1 = 0.0, w0 = 0.0, w1 = 0.0, w2 = 0.0;
+    double c0 = 0.0, c1 = 0.0;  // sums of c[n] and n c[n]
     for (int i = 0; i < n; ++i) {
-        const float w = window(i);
-        out[i] = (target[centre + 4 * i] - h[i]) * w;
+        out[i] = (target[centre + 4 * i] - h[i]) * window(i);
         c0 += out[i], c1 += static_cast<double>(i) * out[i];
-        w0 += w, w1 += static_cast<double>(i) * w, w2 += static_cast<double>(i) * i * w;
     }
     if (!want || !std::isfinite(want->h0) || !std::isfinite(want->h1)) return;
+    // The shape of the move, zero just outside the taps, and its moments v0, v1, v2.
+    const auto shape = [n](int i) { return blackman(static_cast<double>(i + 1) / (n + 1)); };
+    double v0 = 0.0, v1 = 0.0, v2 = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double v = shape(i);
+        v0 += v, v1 += i * v, v2 += static_cast<double>(i) * i * v;
+    }
     // Near DC the taps respond c0 - j w c1: solve for a + b n with both moments as wanted. A slope
     // forced onto fewer taps would take them all and undo the correction above DC: short sets match
     // the gain alone.
     const double d0 = want->h0 - c0, d1 = -want->h1 - c1;
-    const double det = w0 * w2 - w1 * w1;
+    const double det = v0 * v2 - v1 * v1;
     double a = 0.0, b = 0.0;
-    if (n >= kTapsForSlope && std::fabs(det) > 1e-12 * w0 * w2) {
-        a = (d0 * w2 - d1 * w1) / det, b = (d1 * w0 - d0 * w1) / det;
-    } else if (w0 > 0.0) {
-        a = d0 / w0;
+    if (slope && n >= kTapsForSlope && std::fabs(det) > 1e-12 * v0 * v2) {
+        a = (d0 * v2 - d1 * v1) / det, b = (d1 * v0 - d0 * v1) / det;
+    } else if (v0 > 0.0) {
+        a = d0 / v0;
     }
-    for (int i = 0; i < n; ++i) out[i] = static_cast<float>(out[i] + (a + b * i) * window(i));
+    for (int i = 0; i < n; ++i) out[i] = static_cast<float>(out[i] + (a + b * i) * shape(i));
 }
 
 NearDc nearDc(const BiquadCoefficients& c) {
@@ -125,23 +130,15 @@ NearDc nearDc(const BiquadCoefficients& c) {
     return {n0 / d0, (n1 * d0 - n0 * d1) / (d0 * d0)};
 }
 
-NearDc nearDcDifference(const float* kernel, int kernelLength, const BiquadCoefficients& reference,
-                        const BiquadCoefficients& main, const BiquadCoefficients* second) {
-    // The kernel read at every fourth sample from its middle: (1/4) sum K[i] e^(-j w (i - m) / 4).
-    const double middle = (kernelLength - 1) / 2.0;
-    double k0 = 0.0, k1 = 0.0;
-    for (int i = 0; i < kernelLength; ++i) {
-        k0 += kernel[i] / 4.0;
-        k1 -= kernel[i] * (i - middle) / 16.0;
-    }
-    const NearDc r = nearDc(reference);  // w at four times the rate is w / 4
-    const NearDc path{k0 * r.h0, k1 * r.h0 + k0 * r.h1 / 4.0};
+NearDc nearDcDifference(const NearDc& model, double outputGain, const BiquadCoefficients& main,
+                        const BiquadCoefficients* second) {
+    const double gain = outputGain > 0.0 && std::isfinite(outputGain) ? outputGain : 1.0;
     NearDc m = nearDc(main);
     if (second != nullptr) {
         const NearDc s = nearDc(*second);
         m = {m.h0 * s.h0, m.h1 * s.h0 + m.h0 * s.h1};
     }
-    return {path.h0 - m.h0, path.h1 - m.h1};
+    return {model.h0 / gain - m.h0, model.h1 / gain - m.h1};
 }
 
 namespace Portable {

@@ -30,18 +30,21 @@ struct NearDc {
 };
 NearDc nearDc(const BiquadCoefficients& c);
 
-// What the correction must add near DC for the band to follow the reference there: the reference
-// section at four times the rate behind the kernel, read at every fourth sample, less the main
-// section (and the second one, if given).
-NearDc nearDcDifference(const float* kernel, int kernelLength, const BiquadCoefficients& reference,
-                        const BiquadCoefficients& main, const BiquadCoefficients* second);
+// What the correction must add near DC for the band, after its output gain, to respond `model`
+// there (the analog model's gain and slope at the band's rate): the model less the main section
+// (and the second one, if given).
+NearDc nearDcDifference(const NearDc& model, double outputGain, const BiquadCoefficients& main,
+                        const BiquadCoefficients* second);
 
 // Taps c[n] = (target[(L - 1) / 2 + 4 n] - h[n]) window[n]: the first trunc(n flatTaps) at full
 // weight, the rest following the falling half of a Blackman window. Given `want`, the taps are then
-// moved by the window times a line in n, as little as will make the correction's own response near
-// DC equal to it (its gain only, for sets of fewer than 8 taps).
+// moved by a Blackman window over all n taps times a line in n, as little as will make the
+// correction's own response near DC equal to it: its gain, and with `slope` its slope too (sets of
+// 8 taps or more).
+// That window ends smoothly at both ends, so the move reaches little above a few fs / n: a deep
+// notch near the top of the band is not filled in.
 void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out,
-          std::optional<NearDc> want = std::nullopt);
+          std::optional<NearDc> want = std::nullopt, bool slope = true);
 
 // out[i] += sum over j < length of c[j] x[i - j], i = 0..n-1; x[-length + 1] must be readable.
 void accumulate(const float* c, int length, const float* x, float* out, int n);

@@ -53,6 +53,8 @@ TEST(BandResponse, BellsFollowTheirAnalogModelToAnEighthOfTheRate) {
 TEST(BandResponse, DesignsFollowTheSampleRate) {
     for (float fs : {32000.0f, 96000.0f}) {
         EXPECT_LT(worstError({2, BandKind::kBell, 1000.0f, 6.0f, 1.0f}, fs, 20.0, fs / 8, 1 << 15), 0.1) << fs;
-        EXPECT_LT(worstError({6, BandKind::kLowPass12, 500.0f, 0.0f, 0.7f}, fs, 20.0, 1000.0, 1 << 14), 0.05) << fs;
+        // The correction holds the band's DC gain exactly; at 32 kHz the cell this setting reads
+        // (689 Hz) then leaves up to 0.07 dB below 1 kHz.
+        EXPECT_LT(worstError({6, BandKind::kLowPass12, 500.0f, 0.0f, 0.7f}, fs, 20.0, 1000.0, 1 << 14), 0.075) << fs;
     }
 }

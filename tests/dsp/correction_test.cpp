@@ -212,8 +212,8 @@ TEST(CorrectionFir, TheProcessorsSumsAgreeWithThePortableOnes) {
 
 TEST(CorrectionFir, TapsMeetTheWantedResponseNearDc) {
     // The taps' sum is their gain at DC and minus their first moment the slope there. A set of
-    // fewer than 8 taps takes the gain alone, moved in proportion to its window (full weight
-    // first, falling after); a response that is not finite leaves the taps as designed.
+    // fewer than 8 taps takes the gain alone, moved in proportion to a window that rises from its
+    // ends to its middle; a response that is not finite leaves the taps as designed.
     const std::vector<float> target = noise(401 + 4 * 44, 5), h = noise(44, 6);
     std::vector<float> plain(44), c(44);
     for (int n : {2, 5, 10, 44}) {
@@ -225,11 +225,11 @@ TEST(CorrectionFir, TapsMeetTheWantedResponseNearDc) {
         if (n >= 8) {
             EXPECT_NEAR(-first, -0.75, 1e-4) << n;
         } else {
-            const float moved = c[0] - plain[0];
-            for (int i = 1; i < n; ++i) {
-                const float m = c[static_cast<size_t>(i)] - plain[static_cast<size_t>(i)];
-                EXPECT_LE(m / moved, 1.0f + 1e-4f) << n << " " << i;
-                EXPECT_GT(m / moved, 0.0f) << n << " " << i;
+            const auto moved = [&](int i) { return c[static_cast<size_t>(i)] - plain[static_cast<size_t>(i)]; };
+            for (int i = 0; i < n; ++i) {
+                EXPECT_NEAR(moved(i), moved(n - 1 - i), 1e-6f) << n << " " << i;
+                EXPECT_GT(moved(i) / moved((n - 1) / 2), 0.0f) << n << " " << i;
+                EXPECT_LE(std::fabs(moved(i)), std::fabs(moved((n - 1) / 2)) + 1e-6f) << n << " " << i;
             }
         }
         CorrectionFir::taps(target.data(), 401, h.data(), n, 0.5f, c.data(), CorrectionFir::NearDc{std::nan(""), 0.0});

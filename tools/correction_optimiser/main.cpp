@@ -6,8 +6,10 @@
 //                              [--polish | --align-phases] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
 //                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--broad] [--inside] [--in-db] [--soft X]
-//                              [--alone RATE] [--emit HEADER]
+//                              [--alone RATE] [--seeds-finished] [--emit HEADER]
 //
+// --seeds-finished records every seeded cell of the listed tables as finished, as it stands, so that
+// a polish can search a part of tables made earlier again (under new rules) against the rest.
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
 // the next resumes. --seeds puts another state file's cells (or, with "builtin", the compiled
 // tables) into the tables as starting points without counting them as finished. The first pass
@@ -51,6 +53,18 @@ struct Job {
     std::string table;
     int qi, gi;  // a line of cells along the frequency axis
 };
+
+bool listed(const std::string& list, const char* name);
+
+// Every cell of the listed tables not yet in the state, recorded as it stands.
+void markSeedsFinished(const std::string& tables, WorkingTables& shared, OptimiserState& state) {
+    for (const char* name : {"bell", "shelf", "lowpass2", "lowpass1", "highpass1"}) {
+        if (!listed(tables, name)) continue;
+        const std::vector<CorrectionTables::Cell> cells = *shared.table(name);
+        for (size_t i = 0; i < cells.size(); ++i)
+            if (!state.isDone(name, static_cast<int>(i))) state.finishCell(shared, name, static_cast<int>(i), cells[i], 0.0, 0.0);
+    }
+}
 
 bool listed(const std::string& list, const char* name) {
     const std::string n = name;
@@ -142,6 +156,7 @@ int main(int argc, char** argv) {
     int& gainHigh = options.gainHigh;
     int threads = 1;
     double seconds = 1e9;
+    bool seedsFinished = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
@@ -150,6 +165,7 @@ int main(int argc, char** argv) {
         else if (a == "--emit") emitPath = next();
         else if (a == "--tables") tables = next();
         else if (a == "--polish") options.polish = true;
+        else if (a == "--seeds-finished") seedsFinished = true;
         else if (a == "--align-phases") alignPhases = true;
         else if (a == "--alone") aloneRate = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--threads") threads = std::max(1, std::atoi(next().c_str()));
@@ -194,6 +210,7 @@ int main(int argc, char** argv) {
         seeds.load(shared);
     }
     state.load(shared);
+    if (seedsFinished) markSeedsFinished(tables, shared, state);
 
     if (seconds > 0) {
         const auto deadline = std::chrono::steady_clock::now() +

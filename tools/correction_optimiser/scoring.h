@@ -2,7 +2,10 @@
 // and its magnitude response (main IIR plus correction) compared with its analog model. Deviations
 // are counted in units of their target, so that one score weighs the full band against 20 kHz and
 // the band to 10 kHz, which is what the higher rates hear of a cell (88.2 and 96 kHz read the cells
-// at twice the frequency and are measured to 20 kHz).
+// at twice the frequency and are measured to 20 kHz). Two rules weigh heavily on top: the band keeps
+// its pass band (the high-pass at the top of the grid where the analog response lies within 1 dB of
+// its asymptote, other bands at 20 Hz where it lies within 0.1 dB of their DC gain), and in no region (20 Hz, 5 kHz and 10 kHz up) does it deviate more
+// than a little beyond the plain bilinear band's largest deviation there.
 #pragma once
 
 #include "dsp/correction_tables.h"
@@ -21,6 +24,9 @@ struct Grid {
     explicit Grid(float rate);
 };
 
+constexpr int kRegions = 3;
+constexpr double kRegionEdges[kRegions] = {20.0, 5000.0, 10000.0};
+
 // A band setting, the analog response it is held to and the targets it is counted against.
 struct Setting {
     int kind = 0;
@@ -29,12 +35,18 @@ struct Setting {
     double fullTarget = 0.25;   // dB, 20 Hz to the top of the grid
     double lowTarget = 0.1;     // dB, 20 Hz to 10 kHz; 0 = not scored separately
     std::vector<double> analog;  // dB at the grid's points
+    // The plain bilinear band's largest deviation in each region (dB), and the grid point of its
+    // pass band (-1: none).
+    double plainRegion[kRegions] = {};
+    int passBandPoint = -1;
+    bool rules = true;  // false: the deviation alone is scored
     void prepare(const Grid& g);
 };
 
-// The largest deviation in units of the setting's targets; stops early once `bound` is exceeded.
+// The largest deviation in units of the setting's targets, plus the cost of any broken rule (also
+// given in `rules`); stops early once `bound` is exceeded.
 double deviation(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct = true,
-                 double bound = 1e30);
+                 double bound = 1e30, double* rules = nullptr);
 
 // Largest deviation in dB over the whole grid (for reports).
 double deviationDb(const CorrectionTables::Set& set, const Grid& g, const Setting& s, bool correct = true);

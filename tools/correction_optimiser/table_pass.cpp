@@ -332,14 +332,17 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
 
     if (options.inDb)
         for (Scoring::Setting& s : settings) s.fullTarget = 1.0, s.lowTarget = 0.0;
+    for (Scoring::Setting& s : settings) s.rules = options.rules;
     const T::Set set = mine.set();
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;
         const double p = (options.inDb ? kDbPenaltyShare : 1.0) * Scoring::penalty(c);
         double worst = 0.0, sum = 0.0;
+        // The mean counts deviations alone: a broken rule next to a wild neighbour would swamp it.
         for (const Scoring::Setting& s : settings) {
-            const double d = Scoring::deviation(set, grid, s, true, bound - p);
-            worst = std::max(worst, d), sum += d;
+            double rules = 0.0;
+            const double d = Scoring::deviation(set, grid, s, true, bound - p, &rules);
+            worst = std::max(worst, d), sum += d - rules;
             if (worst + p > bound) break;
         }
         return worst + p + options.soft * sum / static_cast<double>(settings.size());
@@ -378,6 +381,12 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         double found = 0.0;
         const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);
         if (found < bestScore) bestScore = found, best = c;
+        // Against its neighbours as they stand, no taps at all may still do best: a search from
+        // corrected seeds never lands there by itself.
+        Cell neutral{};
+        neutral.kernelPhase = current.kernelPhase, neutral.kernelLengthIndex = current.kernelLengthIndex;
+        const double none = score(neutral, bestScore);
+        if (none < bestScore) bestScore = none, best = neutral;
     }
     state.finishCell(shared, table, index, best, bestScore, plain);
     char gain[32] = "";

@@ -64,6 +64,8 @@ struct Options {
     // deviation rewards nothing below the one a neighbour sets, so a cell settles on any candidate
     // under it, its own grid point included; the mean keeps every setting it can mend counting.
     double soft = 0.0;
+    // The pass-band and do-no-harm rules scored on top of the deviations (see Scoring).
+    bool rules = true;
     // The cells a run searches (Hz at 44.1 kHz, Q, knob dB). With `inside`, settings towards cells
     // outside them are not scored: a region is searched as a whole, free of the kind of solution
     // the cells around it settled on, and a later pass joins it to them.

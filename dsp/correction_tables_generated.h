@@ -4,7 +4,7 @@
 // this file (one to two hours on two cores); research_rules.sh searches again only where the
 // pass-band and do-no-harm rules hit the compiled tables hardest (about half an hour), and
 //   tools/correction_optimiser/polish_worst.sh <build directory> <state file>
-// where the fidelity report finds a state's tables worst (about twenty minutes). The tables here:
+// where the fidelity report finds a state's tables worst (about ten minutes). The tables here:
 // regenerate.sh's state, the second-order low-pass cells of research_rules.sh over it, then
 // polish_worst.sh. Cells not listed are neutral: the plain bilinear band.
 // Cells in the state file: 11110; Air tables per rate: 3 of 3.

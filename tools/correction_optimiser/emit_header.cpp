@@ -28,7 +28,7 @@ void emitHeader(const OptimiserState& state, const WorkingTables& tables, const 
            "// this file (one to two hours on two cores); research_rules.sh searches again only where the\n"
            "// pass-band and do-no-harm rules hit the compiled tables hardest (about half an hour), and\n"
            "//   tools/correction_optimiser/polish_worst.sh <build directory> <state file>\n"
-           "// where the fidelity report finds a state's tables worst (about twenty minutes). The tables here:\n"
+           "// where the fidelity report finds a state's tables worst (about ten minutes). The tables here:\n"
            "// regenerate.sh's state, the second-order low-pass cells of research_rules.sh over it, then\n"
            "// polish_worst.sh. Cells not listed are neutral: the plain bilinear band.\n";
     int optimised = 0;

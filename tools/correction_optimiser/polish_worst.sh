@@ -4,7 +4,7 @@
 # from 1 to 17 kHz (which 88.2 and 96 kHz hear at twice the frequency), the first-order tables whole,
 # and the second-order low-pass from 2 kHz up. The low-pass cells below are left as they are: a polish
 # there trades the pass-band match below 1 kHz, which the band tests hold at 32 kHz, for the rules'
-# scores. Two chains run side by side, one per core; about twenty minutes.
+# scores. Two chains run side by side, one per core; about ten minutes.
 #
 #   tools/correction_optimiser/polish_worst.sh <build directory> <state file>
 #

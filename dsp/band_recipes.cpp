@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <numbers>
 
 namespace {
 namespace P = SectionPrototype;
@@ -69,11 +71,34 @@ bool lookup(const T::Table& table, const std::array<float, F>& frequencies, cons
     return true;
 }
 
+// The top of the range at which a first-order high-pass's pass band is held: 20 kHz, or 0.45 fs
+// where that lies lower.
+constexpr double kHighPassTopHz = 20000.0;
+constexpr double kHighPassTopFraction = 0.45;
+
+// The output gain that puts a first-order high-pass on its analog model (cut-off f) at the top of the
+// range: the design in z falls short of its pass band by up to a few tenths of a dB there, and a band
+// without taps has nothing else to make it up.
+float highPass1TopGain(const SectionDesign& main, float f, float fs) {
+    const double top = std::min(kHighPassTopHz, kHighPassTopFraction * fs);
+    const BiquadCoefficients c = designSection(main, fs);
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * top / fs);  // z^-1
+    const double got = std::abs((c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2)));
+    const double ratio = top / f;
+    const double analog = ratio / std::sqrt(1.0 + ratio * ratio);
+    return got > 0.0 && std::isfinite(got) && f > 0.0f ? static_cast<float>(analog / got) : 1.0f;
+}
+
 // First-order high-pass: the correction's own settings per frequency point, the adjustments from the
-// table set.
+// table set. Between points without taps the output gain holds the pass band at the top of the range;
+// towards a point with taps it blends into the table's, which those taps were designed with.
 void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     T::Cell c;
-    if (!lookup<16, 1>(t.highPass1, T::kHighPass1Frequencies, nullptr, false, f, 0, 0, scale, c)) return;
+    if (!lookup<16, 1>(t.highPass1, T::kHighPass1Frequencies, nullptr, false, f, 0, 0, scale, c)) {
+        // Below the table: no adjustments, the pass band still held.
+        r.outputGainTarget = highPass1TopGain(r.main, f, 44100.0f * scale);
+        return;
+    }
     bool below = false;
     const Bracket b = onGrid(T::kHighPass1Frequencies, f, scale, &below);
     const int i = b.index, j = b.last ? b.index : b.index + 1;
@@ -85,6 +110,10 @@ void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     c.kernelLengthIndex = kKernelLengthIndex[i] > kKernelLengthIndex[j] ? kKernelLengthIndex[i] : kKernelLengthIndex[j];
     c.flatTaps = (1.0f - u) * kFlatTaps[i] + u * kFlatTaps[j];
     apply(r, c, false, true);
+    if (kLength[i] == 0) {
+        const float held = highPass1TopGain(r.main, f, 44100.0f * scale);
+        r.outputGainTarget = kLength[j] == 0 ? held : (1.0f - u) * held + u * r.outputGainTarget;
+    }
 }
 
 // First-order low-pass: where a cell carries a correction and replaces the section by a shelf, the

@@ -6,8 +6,10 @@
 //                              [--polish | --align-phases] [--threads N] [--seconds S] [--starts N] [--budget N] [--keep X]
 //                              [--plain-enough X] [--from-hz F] [--below-hz F] [--q-from Q] [--q-to Q]
 //                              [--gains LOW:HIGH] [--kernel K] [--prototype P] [--broad] [--inside] [--in-db] [--soft X]
-//                              [--alone RATE] [--seeds-finished] [--emit HEADER]
+//                              [--alone RATE] [--seeds-finished] [--fit-high-pass] [--emit HEADER]
 //
+// --fit-high-pass fits the first-order high-pass points without written taps directly (see
+// high_pass_fit.h) before anything else runs.
 // --seeds-finished records every seeded cell of the listed tables as finished, as it stands, so that
 // a polish can search a part of tables made earlier again (under new rules) against the rest.
 // Every finished cell is appended to the state file, so a run can stop at any time (--seconds) and
@@ -32,6 +34,7 @@
 // tables: the seeds with the state file's cells over them.
 #include "tools/correction_optimiser/air_search.h"
 #include "tools/correction_optimiser/emit_header.h"
+#include "tools/correction_optimiser/high_pass_fit.h"
 #include "tools/correction_optimiser/state_file.h"
 #include "tools/correction_optimiser/table_pass.h"
 
@@ -156,7 +159,7 @@ int main(int argc, char** argv) {
     int& gainHigh = options.gainHigh;
     int threads = 1;
     double seconds = 1e9;
-    bool seedsFinished = false;
+    bool seedsFinished = false, fitHighPass = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
@@ -167,6 +170,7 @@ int main(int argc, char** argv) {
         else if (a == "--polish") options.polish = true;
         else if (a == "--seeds-finished") seedsFinished = true;
         else if (a == "--align-phases") alignPhases = true;
+        else if (a == "--fit-high-pass") fitHighPass = true;
         else if (a == "--alone") aloneRate = static_cast<float>(std::atof(next().c_str()));
         else if (a == "--threads") threads = std::max(1, std::atoi(next().c_str()));
         else if (a == "--seconds") seconds = std::atof(next().c_str());
@@ -211,6 +215,7 @@ int main(int argc, char** argv) {
     }
     state.load(shared);
     if (seedsFinished) markSeedsFinished(tables, shared, state);
+    if (fitHighPass) HighPassFit::fitPointsWithoutTaps(shared, state);
 
     if (seconds > 0) {
         const auto deadline = std::chrono::steady_clock::now() +

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
-#include <numbers>
 
 namespace {
 namespace P = SectionPrototype;
@@ -81,9 +79,7 @@ constexpr double kHighPassTopFraction = 0.45;
 // without taps has nothing else to make it up.
 float highPass1TopGain(const SectionDesign& main, float f, float fs) {
     const double top = std::min(kHighPassTopHz, kHighPassTopFraction * fs);
-    const BiquadCoefficients c = designSection(main, fs);
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * top / fs);  // z^-1
-    const double got = std::abs((c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2)));
+    const double got = BiquadMath::magnitude(designSection(main, fs), top, fs);
     const double ratio = top / f;
     const double analog = ratio / std::sqrt(1.0 + ratio * ratio);
     return got > 0.0 && std::isfinite(got) && f > 0.0f ? static_cast<float>(analog / got) : 1.0f;

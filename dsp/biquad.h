@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <complex>
 
 // y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2], always normalised to a0 = 1.
 struct BiquadCoefficients {
@@ -53,7 +54,6 @@ inline BiquadCoefficients inverted(const BiquadCoefficients& c) {
     return normalised({c.b0, c.b1, c.b2, c.a0, c.a1, c.a2});
 }
 
-// Prewarped analog angular frequency (rad/s) that the bilinear transform maps onto f.
 // (1 - t) a + t b, coefficient by coefficient.
 inline BiquadCoefficients blended(const BiquadCoefficients& a, const BiquadCoefficients& b, double t) {
     const auto mix = [t](double x, double y) { return (1.0 - t) * x + t * y; };
@@ -66,5 +66,12 @@ inline BiquadCoefficients blended(const BiquadCoefficients& a, const BiquadCoeff
     return c;
 }
 
+// Prewarped analog angular frequency (rad/s) that the bilinear transform maps onto f.
 inline double prewarp(double f, double rate) { return 2.0 * rate * std::tan(kPi * f / rate); }
+
+// The section's gain (magnitude) at f (Hz) at sample rate `rate`.
+inline double magnitude(const BiquadCoefficients& c, double f, double rate) {
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * f / rate);  // z^-1
+    return std::abs((c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2)));
+}
 }  // namespace BiquadMath

@@ -4,9 +4,7 @@
 #include "dsp/band_recipes.h"
 
 #include <cmath>
-#include <complex>
 #include <cstdio>
-#include <numbers>
 
 namespace HighPassFit {
 namespace {
@@ -17,11 +15,6 @@ constexpr int kPoints = 240;  // log-spaced from 20 Hz to 20 kHz
 constexpr float kScaleLow = 0.8f, kScaleHigh = 1.2f;
 constexpr float kCoarseStep = 1e-3f, kFineStep = 1e-6f;
 
-double magnitude(const BiquadCoefficients& c, double f) {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * f / kRate);
-    return std::abs((c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2)));
-}
-
 double worstOf(const T::Set* set, float f) {
     const BandRecipe r = runRecipe(BandKind::kHighPass6, f, 0.7f, 0.0f, static_cast<float>(kRate), set);
     const BiquadCoefficients c = designSection(r.main, kRate);
@@ -30,7 +23,7 @@ double worstOf(const T::Set* set, float f) {
         const double at = 20.0 * std::pow(1000.0, static_cast<double>(i) / kPoints);
         const double ratio = at / f;
         const double model = ratio / std::sqrt(1.0 + ratio * ratio);
-        worst = std::max(worst, std::fabs(20.0 * std::log10(r.outputGainTarget * magnitude(c, at) / model)));
+        worst = std::max(worst, std::fabs(20.0 * std::log10(r.outputGainTarget * BiquadMath::magnitude(c, at, kRate) / model)));
     }
     return worst;
 }

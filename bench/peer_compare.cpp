@@ -5,7 +5,8 @@
 // With --baseline, another build of Tovin runs in the same alternation (before/after a change).
 //
 //   tovin_peer_compare [--tovin path] [--peer path] [--baseline path] [--rate 48000] [--rounds 15]
-//                      [--seconds 1] [--only setting]   (--only: that setting alone, e.g. for a profile)
+//                      [--seconds 1] [--only setting] [--block n]
+//   (--only, --block: that setting or block size alone, e.g. for a profile)
 #include "dsp/piecewise_map.h"
 #include "tools/vsthost/vst_host.h"
 
@@ -162,7 +163,7 @@ void printTable(const char* title, const Table& t, const char* format) {
 int main(int argc, char** argv) {
     std::string tovinPath = TOVIN_PLUGIN_PATH, peerPath = kPeerPath, baselinePath, only;
     float rate = 48000.0f;
-    int rounds = 15;
+    int rounds = 15, onlyBlock = 0;
     double seconds = 1.0;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
@@ -173,6 +174,7 @@ int main(int argc, char** argv) {
         else if (a == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--seconds") seconds = std::atof(argv[i + 1]);
         else if (a == "--only") only = argv[i + 1];
+        else if (a == "--block") onlyBlock = std::atoi(argv[i + 1]);
     }
 
     Signal signal;
@@ -193,6 +195,7 @@ int main(int argc, char** argv) {
         if (!only.empty() && only != kSettings[s].name) continue;
         for (int b = 0; b < kBlockCount; ++b) {
             const int block = kBlocks[b];
+            if (onlyBlock != 0 && block != onlyBlock) continue;
             std::vector<std::unique_ptr<vsthost::Host>> hosts;
             for (int p = 0; p < players; ++p) {
                 hosts.push_back(std::make_unique<vsthost::Host>());

@@ -51,26 +51,39 @@ template <class F, int... I>
     first[1] = _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1));
 }
 
-// Steps 0 .. n + lag - 1 of a pipeline whose last stage works lag frames behind the first: the steps
-// on which every stage's frame lies inside the run and none is a mark go to the fast step, the
-// filling, the draining and the steps around each mark to the checked one.
+// Steps 0 .. n + lag - 1 of a pipeline whose stage s works s stride frames behind the first (lag for
+// the last): the steps on which every stage's frame lies inside the run go to the fast step, the
+// filling and the draining to the checked one. Stage s's output at a mark is what it left in the
+// frames after step mark + s stride, before the next stage reads it: it is taken there, between
+// steps, so that no step looks for marks. The marks are further apart than the lag, so those
+// moments come in order of mark, then stage.
 // Defined once for each processor target (a step compiled for one cannot be inlined into the other).
-#define TOVIN_RUN_STEPS(NAME, ATTRIBUTES)                                                            \
-    template <class Step>                                                                            \
-    [[gnu::always_inline]] ATTRIBUTES inline void NAME(Step& step, int n, int lag, const Marks& marks) { \
-        const int last = n + lag;                                                                    \
-        int t = 0, m = 0;                                                                            \
-        while (t < last) {                                                                           \
-            while (marks.frame(m) + lag < t) ++m;                                                    \
-            const int f = marks.frame(m);                                                            \
-            if (t <= lag || t >= n || t >= f) {                                                      \
-                step(std::false_type{}, t);                                                          \
-                ++t;                                                                                 \
-                continue;                                                                            \
-            }                                                                                        \
-            const int end = f < n ? f : n;                                                           \
-            for (; t < end; ++t) step(std::true_type{}, t);                                          \
-        }                                                                                            \
+#define TOVIN_RUN_STEPS(NAME, ATTRIBUTES)                                                              \
+    template <class Step>                                                                              \
+    [[gnu::always_inline]] ATTRIBUTES inline void NAME(Step& step, int n, int stride, int stages, const Marks& marks, \
+                                                       const float* frames, Firsts* first) {           \
+        const int lag = stride * (stages - 1);                                                         \
+        int t = 0;                                                                                     \
+        const auto stepTo = [&](int end) __attribute__((always_inline)) ATTRIBUTES {                   \
+            while (t < end) {                                                                          \
+                if (t <= lag || t >= n) {                                                              \
+                    step(std::false_type{}, t);                                                        \
+                    ++t;                                                                               \
+                    continue;                                                                          \
+                }                                                                                      \
+                const int stop = end < n ? end : n;                                                    \
+                for (; t < stop; ++t) step(std::true_type{}, t);                                       \
+            }                                                                                          \
+        };                                                                                             \
+        for (int m = 0; m < marks.count; ++m) {                                                        \
+            const int f = marks.frame(m);                                                              \
+            for (int s = 0; s < stages; ++s) {                                                         \
+                stepTo(f + s * stride + 1);                                                            \
+                first[s][m][0] = frames[2 * f];                                                        \
+                first[s][m][1] = frames[2 * f + 1];                                                    \
+            }                                                                                          \
+        }                                                                                              \
+        stepTo(n + lag);                                                                               \
     }
 TOVIN_RUN_STEPS(runSteps, )
 
@@ -118,11 +131,10 @@ void portableGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* 
                 y1[s] = y;
                 const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), gain[s]);
                 storeFrame(p, out);
-                if (!all && marks.at(i)) storeFirst(first[s][marks.index(i)], out);
             },
             Stages{});
     };
-    runSteps(step, n, G - 1, marks);
+    runSteps(step, n, 1, G, marks, frames, first);
     unrolled(
         [&](auto s) {
             _mm_storeu_pd(st[s].x1, x1[s]), _mm_storeu_pd(st[s].x2, x2[s]);
@@ -162,6 +174,7 @@ namespace {
 // ones after it.
 constexpr int kLaneLag = 5;
 constexpr int kWideGroup = 4;
+static_assert((kWideGroup - 1) * kLaneLag < kSubBlock, "a group's marks are taken in order");
 
 using Wide = __m256d;
 using Narrow = __m128d;
@@ -179,7 +192,7 @@ using Narrow = __m128d;
     __m128 gain;                                                                                               \
     /* The fused form of SectionArithmetic. */                                                               \
     [[gnu::always_inline, gnu::target("avx2,fma")]] inline V output(V x) const {                               \
-        return fnmadd(a1, y1, fnmadd(a2, y2, fmadd(b0, x, fmadd(b1, x1, mul(b2, x2)))));                       \
+        return fnmadd(a1, y1, fmadd(b0, x, fnmadd(a2, y2, fmadd(b1, x1, mul(b2, x2)))));                       \
     }                                                                                                          \
     [[gnu::always_inline, gnu::target("avx2,fma")]] inline void advance(V x, V y) {                                 \
         x2 = x1;                                                                                               \
@@ -277,8 +290,6 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
                 const __m128 outHigh = _mm_movehl_ps(out, out);
                 if (loIn) storeFrame(pLo, out);
                 if (hiIn) storeFrame(pHi, outHigh);
-                if (!all && loIn && marks.at(lo)) storeFirst(first[2 * v][marks.index(lo)], out);
-                if (!all && hiIn && marks.at(hi)) storeFirst(first[2 * v + 1][marks.index(hi)], outHigh);
             },
             Wides{});
         if constexpr (narrowLast) {
@@ -292,10 +303,9 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
             narrow.advance(x, y);
             const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain);
             storeFrame(p, out);
-            if (!all && marks.at(i)) storeFirst(first[G - 1][marks.index(i)], out);
         }
     };
-    runWideSteps(step, n, lastLag, marks);
+    runWideSteps(step, n, lag, G, marks, frames, first);
     unrolledWide([&](auto v) __attribute__((always_inline, target("avx2,fma"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
     if constexpr (narrowLast) store(narrow, st[G - 1]);
 }
@@ -378,7 +388,7 @@ TOVIN_SINGLE_STAGE(runSinglePortable, , separateOutput)
 [[gnu::always_inline, gnu::target("avx2,fma")]] inline __m128d fusedOutput(__m128d b0, __m128d b1, __m128d b2, __m128d a1,
                                                                            __m128d a2, __m128d x, __m128d x1, __m128d x2,
                                                                            __m128d y1, __m128d y2) {
-    return _mm_fnmadd_pd(a1, y1, _mm_fnmadd_pd(a2, y2, _mm_fmadd_pd(b0, x, _mm_fmadd_pd(b1, x1, _mm_mul_pd(b2, x2)))));
+    return _mm_fnmadd_pd(a1, y1, _mm_fmadd_pd(b0, x, _mm_fnmadd_pd(a2, y2, _mm_fmadd_pd(b1, x1, _mm_mul_pd(b2, x2)))));
 }
 TOVIN_SINGLE_STAGE(runSingleFused, __attribute__((target("avx2,fma"))), fusedOutput)
 #endif

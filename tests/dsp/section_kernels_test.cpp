@@ -55,7 +55,7 @@ double fusedMultiplyAdd(double a, double b, double c) { return std::fma(a, b, c)
 double sectionOutput(const SectionKernels::Stage& st, int ch, double x, bool fused) {
     const auto f = fusedMultiplyAdd;
     if (fused)
-        return f(-st.a1[ch], st.y1[ch], f(-st.a2[ch], st.y2[ch], f(st.b0[ch], x, f(st.b1[ch], st.x1[ch], st.b2[ch] * st.x2[ch]))));
+        return f(-st.a1[ch], st.y1[ch], f(st.b0[ch], x, f(-st.a2[ch], st.y2[ch], f(st.b1[ch], st.x1[ch], st.b2[ch] * st.x2[ch]))));
     return (st.b0[ch] * x + st.b1[ch] * st.x1[ch] + st.b2[ch] * st.x2[ch] - st.a2[ch] * st.y2[ch]) - st.a1[ch] * st.y1[ch];
 }
 

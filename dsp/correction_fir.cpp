@@ -273,14 +273,10 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
 }
 
 // A whole sub-block of both channels: twelve sums, enough to keep both multiply-add units busy.
-__attribute__((target("avx2,fma"))) void accumulateStereoAvx2(const float* cLeft, const float* cRight, int length,
-                                                              const float* xLeft, const float* xRight, float* outLeft,
-                                                              float* outRight, int n) {
-    if (n != kSubBlock) {
-        accumulateAvx2(cLeft, length, xLeft, outLeft, n);
-        accumulateAvx2(cRight, length, xRight, outRight, n);
-        return;
-    }
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void stereoSubBlockAvx2(const float* cLeft, const float* cRight,
+                                                                             int length, const float* xLeft,
+                                                                             const float* xRight, float* outLeft,
+                                                                             float* outRight) {
     __m256 l0 = loadHalves(outLeft), l1 = loadHalves(outLeft + 8), l2 = loadHalves(outLeft + 16);
     __m256 l3 = loadHalves(outLeft + 24), l4 = loadHalves(outLeft + 32);
     __m128 l5 = _mm_loadu_ps(outLeft + 40);
@@ -308,6 +304,20 @@ __attribute__((target("avx2,fma"))) void accumulateStereoAvx2(const float* cLeft
     _mm256_storeu_ps(outLeft + 24, l3), _mm256_storeu_ps(outLeft + 32, l4), _mm_storeu_ps(outLeft + 40, l5);
     _mm256_storeu_ps(outRight, r0), _mm256_storeu_ps(outRight + 8, r1), _mm256_storeu_ps(outRight + 16, r2);
     _mm256_storeu_ps(outRight + 24, r3), _mm256_storeu_ps(outRight + 32, r4), _mm_storeu_ps(outRight + 40, r5);
+}
+
+// Whole sub-blocks two channels at a time (a run crosses several); the rest one channel at a time,
+// with the same sums.
+__attribute__((target("avx2,fma"))) void accumulateStereoAvx2(const float* cLeft, const float* cRight, int length,
+                                                              const float* xLeft, const float* xRight, float* outLeft,
+                                                              float* outRight, int n) {
+    int i = 0;
+    for (; i + kSubBlock <= n; i += kSubBlock)
+        stereoSubBlockAvx2(cLeft, cRight, length, xLeft + i, xRight + i, outLeft + i, outRight + i);
+    if (i < n) {
+        accumulateAvx2(cLeft, length, xLeft + i, outLeft + i, n - i);
+        accumulateAvx2(cRight, length, xRight + i, outRight + i, n - i);
+    }
 }
 
 __attribute__((target("avx2,fma"))) void accumulatePairAvx2(const float* a, const float* b, int length, const float* x,

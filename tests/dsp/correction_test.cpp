@@ -181,23 +181,24 @@ TEST(CorrectionLookup, AirEntriesBlendAlongTheGainAxis) {
 }
 
 TEST(CorrectionFir, TheProcessorsSumsAgreeWithThePortableOnes) {
-    // Whichever code the processor runs, every length and sub-block size gives the same sums within
-    // float rounding, with the history read before the block.
-    const std::vector<float> signal = noise(200, 3);
+    // Whichever code the processor runs, every length and piece size (up to runs of several
+    // sub-blocks) gives the same sums within float rounding, with the history read before the block.
+    const std::vector<float> signal = noise(400, 3);
     const std::vector<float> a = noise(44, 4), b = noise(44, 5);
     const float* x = signal.data() + 100;
+    constexpr int kLongest = 132;
     for (int length : {1, 5, 17, 44})
-        for (int n : {1, 3, 4, 7, 16, 31, 32, 44}) {
-            std::vector<float> out(44, 0.25f), want(44, 0.25f);
+        for (int n : {1, 3, 4, 7, 16, 31, 32, 44, 45, 100, 132}) {
+            std::vector<float> out(kLongest, 0.25f), want(kLongest, 0.25f);
             CorrectionFir::accumulate(a.data(), length, x, out.data(), n);
             CorrectionFir::Portable::accumulatePortable(a.data(), length, x, want.data(), n);
-            std::vector<float> outRight(44, -0.5f), wantRight(44, -0.5f), outLeft(44, 0.25f);
+            std::vector<float> outRight(kLongest, -0.5f), wantRight(kLongest, -0.5f), outLeft(kLongest, 0.25f);
             CorrectionFir::accumulateStereo(a.data(), b.data(), length, x, x + 30, outLeft.data(), outRight.data(), n);
             CorrectionFir::accumulate(b.data(), length, x + 30, wantRight.data(), n);
-            std::vector<float> fresh(44), old(44), wantFresh(44), wantOld(44);
+            std::vector<float> fresh(kLongest), old(kLongest), wantFresh(kLongest), wantOld(kLongest);
             CorrectionFir::accumulatePair(a.data(), b.data(), length, x, fresh.data(), old.data(), n);
             CorrectionFir::Portable::accumulatePairPortable(a.data(), b.data(), length, x, wantFresh.data(), wantOld.data(), n);
-            for (int i = 0; i < 44; ++i) {
+            for (int i = 0; i < kLongest; ++i) {
                 const size_t k = static_cast<size_t>(i);
                 EXPECT_NEAR(out[k], want[k], 1e-5f) << length << " " << n << " " << i;
                 // Two channels at once: each the same sums as the channel alone, bit for bit.

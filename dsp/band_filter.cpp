@@ -196,11 +196,12 @@ const float* BandFilter::correctionInput(int n) {
     return x;
 }
 
-void BandFilter::addCorrection(float* buf, int n) {
+void BandFilter::addCorrection(float* buf, int n, float gain) {
     const float* x = correctionInput(n);
     const int cur = current_, old = 1 - current_;
     if (fadeIn_ >= 1.0f) {
-        if (tapLength_[cur] > 0) CorrectionFir::accumulate(taps_[cur], tapLength_[cur], x, buf, n);
+        if (tapLength_[cur] > 0) CorrectionFir::accumulate(taps_[cur], tapLength_[cur], x, buf, n, gain);
+        else applyGain(buf, n, gain);
         return;
     }
     // Both sets over the longer length: the shorter set's unused taps are zero.
@@ -214,7 +215,8 @@ void BandFilter::addCorrection(float* buf, int n) {
             f += (1.0f - f) * k;
             if (f > 0.99f) f = 1.0f;
         }
-        buf[i] += f * fresh[i] + (1.0f - f) * previous[i];
+        const float sum = buf[i] + (f * fresh[i] + (1.0f - f) * previous[i]);
+        buf[i] = sum * gain;
     }
     fadeIn_ = f;
     if (fadeIn_ >= 1.0f) tapLength_[old] = 0;
@@ -237,15 +239,14 @@ bool BandFilter::filter(float* buf, int n) {
     if (!touched) return false;
     sections_[0].process(buf, n, glide_);
     sections_[1].process(buf, n, glide_);
-    if (correcting) addCorrection(buf, n);
+    if (correcting) addCorrection(buf, n, 1.0f);  // finish() applies the gain, gliding or not
     sections_[2].process(buf, n, glide_);
     finish(buf, n);
     return true;
 }
 
-void BandFilter::applySteadyGain(float* buf, int n) const {
-    if (outputGain_ == 1.0f) return;
-    const float g = outputGain_;
+void BandFilter::applyGain(float* buf, int n, float g) {
+    if (g == 1.0f) return;
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         Float4 v;
@@ -257,12 +258,11 @@ void BandFilter::applySteadyGain(float* buf, int n) const {
 }
 
 void BandFilter::finishCorrected(float* buf, int n, const SectionKernels::Marks& marks) {
-    addCorrection(buf, n);
+    addCorrection(buf, n, outputGain_);
     completeCorrected(buf, n, marks);
 }
 
 void BandFilter::completeCorrected(float* buf, int n, const SectionKernels::Marks& marks) {
-    applySteadyGain(buf, n);
     guardStates();
     for (int m = 0; m < marks.count && marks.frame(m) < n; ++m) {
         const int f = marks.frame(m);
@@ -284,7 +284,7 @@ void BandFilter::finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilte
     const float* xLeft = left.correctionInput(n);
     const float* xRight = right.correctionInput(n);
     CorrectionFir::accumulateStereo(left.taps_[left.current_], right.taps_[right.current_], length, xLeft, xRight,
-                                    leftBuf, rightBuf, n);
+                                    leftBuf, rightBuf, n, left.outputGain_, right.outputGain_);
     left.completeCorrected(leftBuf, n, marks);
     right.completeCorrected(rightBuf, n, marks);
 }
@@ -298,7 +298,7 @@ void BandFilter::finish(float* buf, int n) {
             buf[i] *= outputGain_;
         }
     } else {
-        applySteadyGain(buf, n);
+        applyGain(buf, n, outputGain_);
     }
 
     guardStates();

@@ -130,8 +130,10 @@ private:
     void installTaps();
     void record(const float* in, int n);
     bool keepsHistory() const { return designStep_ != DesignStep::kIdle || correctionRunning(); }
-    void applySteadyGain(float* buf, int n) const;
-    void addCorrection(float* buf, int n);
+    static void applyGain(float* buf, int n, float gain);
+    // Adds the correction's sums, then scales by gain (the steady output gain, or 1 where the caller
+    // applies a gliding one itself).
+    void addCorrection(float* buf, int n, float gain);
     const float* correctionInput(int n);
     void completeCorrected(float* buf, int n, const SectionKernels::Marks& marks = {});
     // A sub-block starts within a run: what beginStep() does for a band whose values stay.

@@ -142,7 +142,7 @@ NearDc nearDcDifference(const NearDc& model, double outputGain, const BiquadCoef
 }
 
 namespace Portable {
-void accumulatePortable(const float* c, int length, const float* x, float* out, int n) {
+void accumulatePortable(const float* c, int length, const float* x, float* out, int n, float gain) {
     int i = 0;
     // Sixteen outputs at a time: four independent sums keep the adder busy.
     for (; i + 16 <= n; i += 16) {
@@ -155,6 +155,7 @@ void accumulatePortable(const float* c, int length, const float* x, float* out, 
             a2 += k * load(p + 8);
             a3 += k * load(p + 12);
         }
+        a0 *= gain, a1 *= gain, a2 *= gain, a3 *= gain;
         std::memcpy(out + i, &a0, sizeof a0);
         std::memcpy(out + i + 4, &a1, sizeof a1);
         std::memcpy(out + i + 8, &a2, sizeof a2);
@@ -163,19 +164,21 @@ void accumulatePortable(const float* c, int length, const float* x, float* out, 
     for (; i + 4 <= n; i += 4) {
         Float4 acc = load(out + i);
         for (int j = 0; j < length; ++j) acc += c[j] * load(x + i - j);
+        acc *= gain;
         std::memcpy(out + i, &acc, sizeof acc);
     }
     for (; i < n; ++i) {
         float acc = out[i];
         for (int j = 0; j < length; ++j) acc += c[j] * x[i - j];
-        out[i] = acc;
+        out[i] = acc * gain;
     }
 }
 
 void accumulateStereoPortable(const float* cLeft, const float* cRight, int length, const float* xLeft,
-                              const float* xRight, float* outLeft, float* outRight, int n) {
-    accumulatePortable(cLeft, length, xLeft, outLeft, n);
-    accumulatePortable(cRight, length, xRight, outRight, n);
+                              const float* xRight, float* outLeft, float* outRight, int n, float gainLeft,
+                              float gainRight) {
+    accumulatePortable(cLeft, length, xLeft, outLeft, n, gainLeft);
+    accumulatePortable(cRight, length, xRight, outRight, n, gainRight);
 }
 
 void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old,
@@ -215,7 +218,9 @@ using Portable::accumulatePortable;
 }
 
 // The same sums eight outputs at a time with fused multiply-adds, for processors that have them.
-__attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int length, const float* x, float* out, int n) {
+__attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int length, const float* x, float* out, int n, float gain) {
+    const __m256 g = _mm256_set1_ps(gain);
+    const __m128 g4 = _mm_set1_ps(gain);
     int i = 0;
     // A whole sub-block of outputs on six accumulators, so that no part of it waits on one sum.
     for (; i + kSubBlock <= n; i += kSubBlock) {
@@ -232,12 +237,12 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
             a4 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 32), a4);
             a5 = _mm_fmadd_ps(_mm256_castps256_ps128(k), _mm_loadu_ps(p + 40), a5);
         }
-        _mm256_storeu_ps(out + i, a0);
-        _mm256_storeu_ps(out + i + 8, a1);
-        _mm256_storeu_ps(out + i + 16, a2);
-        _mm256_storeu_ps(out + i + 24, a3);
-        _mm256_storeu_ps(out + i + 32, a4);
-        _mm_storeu_ps(out + i + 40, a5);
+        _mm256_storeu_ps(out + i, _mm256_mul_ps(a0, g));
+        _mm256_storeu_ps(out + i + 8, _mm256_mul_ps(a1, g));
+        _mm256_storeu_ps(out + i + 16, _mm256_mul_ps(a2, g));
+        _mm256_storeu_ps(out + i + 24, _mm256_mul_ps(a3, g));
+        _mm256_storeu_ps(out + i + 32, _mm256_mul_ps(a4, g));
+        _mm_storeu_ps(out + i + 40, _mm_mul_ps(a5, g4));
     }
     for (; i + 32 <= n; i += 32) {
         __m256 a0 = _mm256_loadu_ps(out + i), a1 = _mm256_loadu_ps(out + i + 8);
@@ -250,25 +255,25 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
             a2 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 16), a2);
             a3 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 24), a3);
         }
-        _mm256_storeu_ps(out + i, a0);
-        _mm256_storeu_ps(out + i + 8, a1);
-        _mm256_storeu_ps(out + i + 16, a2);
-        _mm256_storeu_ps(out + i + 24, a3);
+        _mm256_storeu_ps(out + i, _mm256_mul_ps(a0, g));
+        _mm256_storeu_ps(out + i + 8, _mm256_mul_ps(a1, g));
+        _mm256_storeu_ps(out + i + 16, _mm256_mul_ps(a2, g));
+        _mm256_storeu_ps(out + i + 24, _mm256_mul_ps(a3, g));
     }
     for (; i + 8 <= n; i += 8) {
         __m256 a = _mm256_loadu_ps(out + i);
         for (int j = 0; j < length; ++j) a = _mm256_fmadd_ps(_mm256_set1_ps(c[j]), _mm256_loadu_ps(x + i - j), a);
-        _mm256_storeu_ps(out + i, a);
+        _mm256_storeu_ps(out + i, _mm256_mul_ps(a, g));
     }
     for (; i + 4 <= n; i += 4) {
         __m128 a = _mm_loadu_ps(out + i);
         for (int j = 0; j < length; ++j) a = _mm_fmadd_ps(_mm_set1_ps(c[j]), _mm_loadu_ps(x + i - j), a);
-        _mm_storeu_ps(out + i, a);
+        _mm_storeu_ps(out + i, _mm_mul_ps(a, g4));
     }
     for (; i < n; ++i) {
         float acc = out[i];
         for (int j = 0; j < length; ++j) acc = std::fma(c[j], x[i - j], acc);
-        out[i] = acc;
+        out[i] = acc * gain;
     }
 }
 
@@ -276,7 +281,8 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
 [[gnu::always_inline, gnu::target("avx2,fma")]] inline void stereoSubBlockAvx2(const float* cLeft, const float* cRight,
                                                                              int length, const float* xLeft,
                                                                              const float* xRight, float* outLeft,
-                                                                             float* outRight) {
+                                                                             float* outRight, float gainLeft,
+                                                                             float gainRight) {
     __m256 l0 = loadHalves(outLeft), l1 = loadHalves(outLeft + 8), l2 = loadHalves(outLeft + 16);
     __m256 l3 = loadHalves(outLeft + 24), l4 = loadHalves(outLeft + 32);
     __m128 l5 = _mm_loadu_ps(outLeft + 40);
@@ -300,23 +306,27 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
         l5 = _mm_fmadd_ps(_mm256_castps256_ps128(kl), _mm_loadu_ps(pl + 40), l5);
         r5 = _mm_fmadd_ps(_mm256_castps256_ps128(kr), _mm_loadu_ps(pr + 40), r5);
     }
-    _mm256_storeu_ps(outLeft, l0), _mm256_storeu_ps(outLeft + 8, l1), _mm256_storeu_ps(outLeft + 16, l2);
-    _mm256_storeu_ps(outLeft + 24, l3), _mm256_storeu_ps(outLeft + 32, l4), _mm_storeu_ps(outLeft + 40, l5);
-    _mm256_storeu_ps(outRight, r0), _mm256_storeu_ps(outRight + 8, r1), _mm256_storeu_ps(outRight + 16, r2);
-    _mm256_storeu_ps(outRight + 24, r3), _mm256_storeu_ps(outRight + 32, r4), _mm_storeu_ps(outRight + 40, r5);
+    const __m256 gl = _mm256_set1_ps(gainLeft), gr = _mm256_set1_ps(gainRight);
+    const __m128 gl4 = _mm256_castps256_ps128(gl), gr4 = _mm256_castps256_ps128(gr);
+    _mm256_storeu_ps(outLeft, _mm256_mul_ps(l0, gl)), _mm256_storeu_ps(outLeft + 8, _mm256_mul_ps(l1, gl));
+    _mm256_storeu_ps(outLeft + 16, _mm256_mul_ps(l2, gl)), _mm256_storeu_ps(outLeft + 24, _mm256_mul_ps(l3, gl));
+    _mm256_storeu_ps(outLeft + 32, _mm256_mul_ps(l4, gl)), _mm_storeu_ps(outLeft + 40, _mm_mul_ps(l5, gl4));
+    _mm256_storeu_ps(outRight, _mm256_mul_ps(r0, gr)), _mm256_storeu_ps(outRight + 8, _mm256_mul_ps(r1, gr));
+    _mm256_storeu_ps(outRight + 16, _mm256_mul_ps(r2, gr)), _mm256_storeu_ps(outRight + 24, _mm256_mul_ps(r3, gr));
+    _mm256_storeu_ps(outRight + 32, _mm256_mul_ps(r4, gr)), _mm_storeu_ps(outRight + 40, _mm_mul_ps(r5, gr4));
 }
 
 // Whole sub-blocks two channels at a time (a run crosses several); the rest one channel at a time,
 // with the same sums.
 __attribute__((target("avx2,fma"))) void accumulateStereoAvx2(const float* cLeft, const float* cRight, int length,
                                                               const float* xLeft, const float* xRight, float* outLeft,
-                                                              float* outRight, int n) {
+                                                              float* outRight, int n, float gainLeft, float gainRight) {
     int i = 0;
     for (; i + kSubBlock <= n; i += kSubBlock)
-        stereoSubBlockAvx2(cLeft, cRight, length, xLeft + i, xRight + i, outLeft + i, outRight + i);
+        stereoSubBlockAvx2(cLeft, cRight, length, xLeft + i, xRight + i, outLeft + i, outRight + i, gainLeft, gainRight);
     if (i < n) {
-        accumulateAvx2(cLeft, length, xLeft + i, outLeft + i, n - i);
-        accumulateAvx2(cRight, length, xRight + i, outRight + i, n - i);
+        accumulateAvx2(cLeft, length, xLeft + i, outLeft + i, n - i, gainLeft);
+        accumulateAvx2(cRight, length, xRight + i, outRight + i, n - i, gainRight);
     }
 }
 
@@ -360,8 +370,9 @@ __attribute__((target("avx2,fma"))) void accumulatePairAvx2(const float* a, cons
 }
 #endif
 
-using Accumulate = void (*)(const float*, int, const float*, float*, int);
-using AccumulateStereo = void (*)(const float*, const float*, int, const float*, const float*, float*, float*, int);
+using Accumulate = void (*)(const float*, int, const float*, float*, int, float);
+using AccumulateStereo = void (*)(const float*, const float*, int, const float*, const float*, float*, float*, int, float,
+                                  float);
 using AccumulatePair = void (*)(const float*, const float*, int, const float*, float*, float*, int);
 
 struct Kernels {
@@ -383,11 +394,13 @@ struct Kernels {
 const Kernels kernels;
 }  // namespace
 
-void accumulate(const float* c, int length, const float* x, float* out, int n) { kernels.accumulate(c, length, x, out, n); }
+void accumulate(const float* c, int length, const float* x, float* out, int n, float gain) {
+    kernels.accumulate(c, length, x, out, n, gain);
+}
 
 void accumulateStereo(const float* cLeft, const float* cRight, int length, const float* xLeft, const float* xRight,
-                      float* outLeft, float* outRight, int n) {
-    kernels.accumulateStereo(cLeft, cRight, length, xLeft, xRight, outLeft, outRight, n);
+                      float* outLeft, float* outRight, int n, float gainLeft, float gainRight) {
+    kernels.accumulateStereo(cLeft, cRight, length, xLeft, xRight, outLeft, outRight, n, gainLeft, gainRight);
 }
 
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n) {

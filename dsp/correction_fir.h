@@ -46,12 +46,14 @@ NearDc nearDcDifference(const NearDc& model, double outputGain, const BiquadCoef
 void taps(const float* target, int kernelLength, const float* h, int n, float flatTaps, float* out,
           std::optional<NearDc> want = std::nullopt, bool slope = true);
 
-// out[i] += sum over j < length of c[j] x[i - j], i = 0..n-1; x[-length + 1] must be readable.
-void accumulate(const float* c, int length, const float* x, float* out, int n);
+// out[i] = (out[i] + sum over j < length of c[j] x[i - j]) * gain, i = 0..n-1, the sum rounded to
+// float before the product (as a separate pass over the outputs would); x[-length + 1] must be
+// readable. The band's output gain rides on the last store instead of a pass of its own.
+void accumulate(const float* c, int length, const float* x, float* out, int n, float gain = 1.0f);
 
-// Two channels at once, each with its own taps, input and output: the same sums as accumulate().
+// Two channels at once, each with its own taps, input, output and gain: the same as accumulate().
 void accumulateStereo(const float* cLeft, const float* cRight, int length, const float* xLeft, const float* xRight,
-                      float* outLeft, float* outRight, int n);
+                      float* outLeft, float* outRight, int n, float gainLeft = 1.0f, float gainRight = 1.0f);
 
 // Both tap sets: fresh[i] and old[i] get the FIR outputs of sets a and b.
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
@@ -61,9 +63,10 @@ void accumulatePair(const float* a, const float* b, int length, const float* x, 
 bool usesFusedVectors();
 
 namespace Portable {
-void accumulatePortable(const float* c, int length, const float* x, float* out, int n);
+void accumulatePortable(const float* c, int length, const float* x, float* out, int n, float gain = 1.0f);
 void accumulateStereoPortable(const float* cLeft, const float* cRight, int length, const float* xLeft,
-                              const float* xRight, float* outLeft, float* outRight, int n);
+                              const float* xRight, float* outLeft, float* outRight, int n, float gainLeft = 1.0f,
+                              float gainRight = 1.0f);
 void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
 }  // namespace Portable
 

@@ -188,13 +188,24 @@ TEST(CorrectionFir, TheProcessorsSumsAgreeWithThePortableOnes) {
     const float* x = signal.data() + 100;
     constexpr int kLongest = 132;
     for (int length : {1, 5, 17, 44})
-        for (int n : {1, 3, 4, 7, 16, 31, 32, 44, 45, 100, 132}) {
+        for (int n : {1, 3, 4, 7, 16, 31, 32, 44, 45, 100, 132})
+        for (float gain : {1.0f, 1.0044f}) {
             std::vector<float> out(kLongest, 0.25f), want(kLongest, 0.25f);
-            CorrectionFir::accumulate(a.data(), length, x, out.data(), n);
-            CorrectionFir::Portable::accumulatePortable(a.data(), length, x, want.data(), n);
+            // The output gain rides on the sums' store: the same as a separate pass after them.
+            CorrectionFir::accumulate(a.data(), length, x, out.data(), n, gain);
+            CorrectionFir::Portable::accumulatePortable(a.data(), length, x, want.data(), n, gain);
+            std::vector<float> plain(kLongest, 0.25f), plainPortable(kLongest, 0.25f);
+            CorrectionFir::accumulate(a.data(), length, x, plain.data(), n);
+            CorrectionFir::Portable::accumulatePortable(a.data(), length, x, plainPortable.data(), n);
+            for (int i = 0; i < n; ++i) {
+                const size_t k = static_cast<size_t>(i);
+                EXPECT_EQ(out[k], plain[k] * gain) << length << " " << n << " " << i;
+                EXPECT_EQ(want[k], plainPortable[k] * gain) << length << " " << n << " " << i;
+            }
             std::vector<float> outRight(kLongest, -0.5f), wantRight(kLongest, -0.5f), outLeft(kLongest, 0.25f);
-            CorrectionFir::accumulateStereo(a.data(), b.data(), length, x, x + 30, outLeft.data(), outRight.data(), n);
-            CorrectionFir::accumulate(b.data(), length, x + 30, wantRight.data(), n);
+            CorrectionFir::accumulateStereo(a.data(), b.data(), length, x, x + 30, outLeft.data(), outRight.data(), n, gain,
+                                            2.0f - gain);
+            CorrectionFir::accumulate(b.data(), length, x + 30, wantRight.data(), n, 2.0f - gain);
             std::vector<float> fresh(kLongest), old(kLongest), wantFresh(kLongest), wantOld(kLongest);
             CorrectionFir::accumulatePair(a.data(), b.data(), length, x, fresh.data(), old.data(), n);
             CorrectionFir::Portable::accumulatePairPortable(a.data(), b.data(), length, x, wantFresh.data(), wantOld.data(), n);

@@ -217,6 +217,57 @@ using Portable::accumulatePortable;
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(p)), _mm_loadu_ps(p + 4), 1);
 }
 
+// The outputs after the piece's whole sub-blocks (1 to 43), G groups on sums of their own in one
+// pass over the taps: one sum per group would wait on its own chain of multiply-adds. The last group
+// holds eight outputs, four, or fewer (masked: its other lanes read and write nothing).
+enum class LastGroup { kEight, kFour, kMasked };
+template <int G, LastGroup L>
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void restAvx2(const float* c, int length, const float* x,
+                                                                   float* out, int rest, __m256 gain) {
+    static_assert(G >= 1 && 8 * (G - 1) < kSubBlock, "a group holds eight of fewer than a sub-block's outputs");
+    constexpr int kLast = 8 * (G - 1);
+    const __m256i inside =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(rest - kLast), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    // kFour keeps its last sum in a 128-bit register, the others in 256-bit ones.
+    const auto load8 = [&](const float* p) __attribute__((always_inline, target("avx2,fma"))) {
+        if constexpr (L == LastGroup::kEight) return _mm256_loadu_ps(p);
+        else return _mm256_maskload_ps(p, inside);
+    };
+    __m256 a[G];
+    __m128 four = _mm_setzero_ps();
+#pragma GCC unroll 8
+    for (int q = 0; q < G - 1; ++q) a[q] = loadHalves(out + 8 * q);
+    if constexpr (L == LastGroup::kFour) four = _mm_loadu_ps(out + kLast);
+    else if constexpr (L == LastGroup::kEight) a[G - 1] = loadHalves(out + kLast);
+    else a[G - 1] = load8(out + kLast);
+    for (int j = 0; j < length; ++j) {
+        const __m256 k = _mm256_set1_ps(c[j]);
+        const float* p = x - j;
+#pragma GCC unroll 8
+        for (int q = 0; q < G - 1; ++q) a[q] = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 8 * q), a[q]);
+        if constexpr (L == LastGroup::kFour) four = _mm_fmadd_ps(_mm256_castps256_ps128(k), _mm_loadu_ps(p + kLast), four);
+        else a[G - 1] = _mm256_fmadd_ps(k, load8(p + kLast), a[G - 1]);
+    }
+#pragma GCC unroll 8
+    for (int q = 0; q < G - 1; ++q) _mm256_storeu_ps(out + 8 * q, _mm256_mul_ps(a[q], gain));
+    if constexpr (L == LastGroup::kFour) {
+        _mm_storeu_ps(out + kLast, _mm_mul_ps(four, _mm256_castps256_ps128(gain)));
+    } else {
+        const __m256 last = _mm256_mul_ps(a[G - 1], gain);
+        if constexpr (L == LastGroup::kEight) _mm256_storeu_ps(out + kLast, last);
+        else _mm256_maskstore_ps(out + kLast, inside, last);
+    }
+}
+
+template <int G>
+[[gnu::always_inline, gnu::target("avx2,fma")]] inline void restAvx2(const float* c, int length, const float* x,
+                                                                   float* out, int rest, __m256 gain) {
+    const int last = rest - 8 * (G - 1);
+    if (last == 8) restAvx2<G, LastGroup::kEight>(c, length, x, out, rest, gain);
+    else if (last == 4) restAvx2<G, LastGroup::kFour>(c, length, x, out, rest, gain);
+    else restAvx2<G, LastGroup::kMasked>(c, length, x, out, rest, gain);
+}
+
 // The same sums eight outputs at a time with fused multiply-adds, for processors that have them.
 __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int length, const float* x, float* out, int n, float gain) {
     const __m256 g = _mm256_set1_ps(gain);
@@ -244,36 +295,15 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
         _mm256_storeu_ps(out + i + 32, _mm256_mul_ps(a4, g));
         _mm_storeu_ps(out + i + 40, _mm_mul_ps(a5, g4));
     }
-    for (; i + 32 <= n; i += 32) {
-        __m256 a0 = _mm256_loadu_ps(out + i), a1 = _mm256_loadu_ps(out + i + 8);
-        __m256 a2 = _mm256_loadu_ps(out + i + 16), a3 = _mm256_loadu_ps(out + i + 24);
-        for (int j = 0; j < length; ++j) {
-            const __m256 k = _mm256_set1_ps(c[j]);
-            const float* p = x + i - j;
-            a0 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p), a0);
-            a1 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 8), a1);
-            a2 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 16), a2);
-            a3 = _mm256_fmadd_ps(k, _mm256_loadu_ps(p + 24), a3);
-        }
-        _mm256_storeu_ps(out + i, _mm256_mul_ps(a0, g));
-        _mm256_storeu_ps(out + i + 8, _mm256_mul_ps(a1, g));
-        _mm256_storeu_ps(out + i + 16, _mm256_mul_ps(a2, g));
-        _mm256_storeu_ps(out + i + 24, _mm256_mul_ps(a3, g));
-    }
-    for (; i + 8 <= n; i += 8) {
-        __m256 a = _mm256_loadu_ps(out + i);
-        for (int j = 0; j < length; ++j) a = _mm256_fmadd_ps(_mm256_set1_ps(c[j]), _mm256_loadu_ps(x + i - j), a);
-        _mm256_storeu_ps(out + i, _mm256_mul_ps(a, g));
-    }
-    for (; i + 4 <= n; i += 4) {
-        __m128 a = _mm_loadu_ps(out + i);
-        for (int j = 0; j < length; ++j) a = _mm_fmadd_ps(_mm_set1_ps(c[j]), _mm_loadu_ps(x + i - j), a);
-        _mm_storeu_ps(out + i, _mm_mul_ps(a, g4));
-    }
-    for (; i < n; ++i) {
-        float acc = out[i];
-        for (int j = 0; j < length; ++j) acc = std::fma(c[j], x[i - j], acc);
-        out[i] = acc * gain;
+    const int rest = n - i;
+    if (rest <= 0) return;
+    switch ((rest + 7) / 8) {
+    case 1: restAvx2<1>(c, length, x + i, out + i, rest, g); break;
+    case 2: restAvx2<2>(c, length, x + i, out + i, rest, g); break;
+    case 3: restAvx2<3>(c, length, x + i, out + i, rest, g); break;
+    case 4: restAvx2<4>(c, length, x + i, out + i, rest, g); break;
+    case 5: restAvx2<5>(c, length, x + i, out + i, rest, g); break;
+    default: restAvx2<6>(c, length, x + i, out + i, rest, g); break;
     }
 }
 

@@ -174,7 +174,8 @@ namespace {
 // ones after it.
 constexpr int kLaneLag = 5;
 constexpr int kWideGroup = 4;
-static_assert((kWideGroup - 1) * kLaneLag < kSubBlock, "a group's marks are taken in order");
+// Groups of kWideGroup stages, or one more where that would leave a stage alone.
+static_assert(kWideGroup * kLaneLag < kSubBlock, "a group's marks are taken in order");
 
 using Wide = __m256d;
 using Narrow = __m128d;
@@ -243,7 +244,7 @@ template <class F, int... I>
 TOVIN_RUN_STEPS(runWideSteps, __attribute__((target("avx2,fma"))))
 #undef TOVIN_RUN_STEPS
 
-// G stages (1 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
+// G stages (1 to 5): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
 // register of its own.
 template <int G>
 __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first,
@@ -317,12 +318,15 @@ void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks,
     const int most = n < kWideFrames ? 1 : kWideGroup;
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < most ? count - s : most;
+        // Five go together: a stage left on its own would wait on its recursion alone.
+        if (count - s == kWideGroup + 1 && most == kWideGroup) g = kWideGroup + 1;
         float* inputs = s + g == count ? lastInputs : nullptr;
         switch (g) {
         case 1: wideGroup<1>(stages + s, frames, n, marks, first + s, inputs); break;
         case 2: wideGroup<2>(stages + s, frames, n, marks, first + s, inputs); break;
         case 3: wideGroup<3>(stages + s, frames, n, marks, first + s, inputs); break;
-        default: wideGroup<4>(stages + s, frames, n, marks, first + s, inputs); break;
+        case 4: wideGroup<4>(stages + s, frames, n, marks, first + s, inputs); break;
+        default: wideGroup<5>(stages + s, frames, n, marks, first + s, inputs); break;
         }
         s += g;
     }

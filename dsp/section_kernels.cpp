@@ -315,7 +315,10 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
 constexpr int kWideFrames = 12;
 
 void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
-    const int most = n < kWideFrames ? 1 : kWideGroup;
+    // A group's pipeline fills and drains over its lag: short pieces take smaller groups, whose lag
+    // is at most half the piece.
+    const int fits = 1 + n / 2 / kLaneLag;
+    const int most = n < kWideFrames ? 1 : fits < kWideGroup ? fits : kWideGroup;
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < most ? count - s : most;
         // Five go together: a stage left on its own would wait on its recursion alone.

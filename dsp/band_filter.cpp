@@ -271,24 +271,6 @@ void BandFilter::completeCorrected(float* buf, int n, const SectionKernels::Mark
     }
 }
 
-void BandFilter::finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n,
-                                     const SectionKernels::Marks& marks) {
-    const int length = left.tapLength_[left.current_];
-    const bool together = left.fadeIn_ >= 1.0f && right.fadeIn_ >= 1.0f && length > 0 &&
-                          length == right.tapLength_[right.current_];
-    if (!together) {
-        left.finishCorrected(leftBuf, n, marks);
-        right.finishCorrected(rightBuf, n, marks);
-        return;
-    }
-    const float* xLeft = left.correctionInput(n);
-    const float* xRight = right.correctionInput(n);
-    CorrectionFir::accumulateStereo(left.taps_[left.current_], right.taps_[right.current_], length, xLeft, xRight,
-                                    leftBuf, rightBuf, n, left.outputGain_, right.outputGain_);
-    left.completeCorrected(leftBuf, n, marks);
-    right.completeCorrected(rightBuf, n, marks);
-}
-
 void BandFilter::finish(float* buf, int n) {
     if (outputGain_ != outputGainTarget_) {
         const float k = static_cast<float>(glide_);

@@ -87,10 +87,6 @@ public:
     // Where the next n inputs go, for writing them in place of recordInput().
     float* historyFor(int n);
     void finishCorrected(float* buf, int n, const SectionKernels::Marks& marks = {});
-    // Both channels' bands of a slot, their taps run together where both have one steady set of the
-    // same length.
-    static void finishCorrectedPair(BandFilter& left, float* leftBuf, BandFilter& right, float* rightBuf, int n,
-                                    const SectionKernels::Marks& marks = {});
 
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.

@@ -174,13 +174,6 @@ void accumulatePortable(const float* c, int length, const float* x, float* out, 
     }
 }
 
-void accumulateStereoPortable(const float* cLeft, const float* cRight, int length, const float* xLeft,
-                              const float* xRight, float* outLeft, float* outRight, int n, float gainLeft,
-                              float gainRight) {
-    accumulatePortable(cLeft, length, xLeft, outLeft, n, gainLeft);
-    accumulatePortable(cRight, length, xRight, outRight, n, gainRight);
-}
-
 void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old,
                               int n) {
     int i = 0;
@@ -307,59 +300,6 @@ __attribute__((target("avx2,fma"))) void accumulateAvx2(const float* c, int leng
     }
 }
 
-// A whole sub-block of both channels: twelve sums, enough to keep both multiply-add units busy.
-[[gnu::always_inline, gnu::target("avx2,fma")]] inline void stereoSubBlockAvx2(const float* cLeft, const float* cRight,
-                                                                             int length, const float* xLeft,
-                                                                             const float* xRight, float* outLeft,
-                                                                             float* outRight, float gainLeft,
-                                                                             float gainRight) {
-    __m256 l0 = loadHalves(outLeft), l1 = loadHalves(outLeft + 8), l2 = loadHalves(outLeft + 16);
-    __m256 l3 = loadHalves(outLeft + 24), l4 = loadHalves(outLeft + 32);
-    __m128 l5 = _mm_loadu_ps(outLeft + 40);
-    __m256 r0 = loadHalves(outRight), r1 = loadHalves(outRight + 8), r2 = loadHalves(outRight + 16);
-    __m256 r3 = loadHalves(outRight + 24), r4 = loadHalves(outRight + 32);
-    __m128 r5 = _mm_loadu_ps(outRight + 40);
-    for (int j = 0; j < length; ++j) {
-        const __m256 kl = _mm256_set1_ps(cLeft[j]), kr = _mm256_set1_ps(cRight[j]);
-        const float* pl = xLeft - j;
-        const float* pr = xRight - j;
-        l0 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl), l0);
-        r0 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr), r0);
-        l1 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 8), l1);
-        r1 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 8), r1);
-        l2 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 16), l2);
-        r2 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 16), r2);
-        l3 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 24), l3);
-        r3 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 24), r3);
-        l4 = _mm256_fmadd_ps(kl, _mm256_loadu_ps(pl + 32), l4);
-        r4 = _mm256_fmadd_ps(kr, _mm256_loadu_ps(pr + 32), r4);
-        l5 = _mm_fmadd_ps(_mm256_castps256_ps128(kl), _mm_loadu_ps(pl + 40), l5);
-        r5 = _mm_fmadd_ps(_mm256_castps256_ps128(kr), _mm_loadu_ps(pr + 40), r5);
-    }
-    const __m256 gl = _mm256_set1_ps(gainLeft), gr = _mm256_set1_ps(gainRight);
-    const __m128 gl4 = _mm256_castps256_ps128(gl), gr4 = _mm256_castps256_ps128(gr);
-    _mm256_storeu_ps(outLeft, _mm256_mul_ps(l0, gl)), _mm256_storeu_ps(outLeft + 8, _mm256_mul_ps(l1, gl));
-    _mm256_storeu_ps(outLeft + 16, _mm256_mul_ps(l2, gl)), _mm256_storeu_ps(outLeft + 24, _mm256_mul_ps(l3, gl));
-    _mm256_storeu_ps(outLeft + 32, _mm256_mul_ps(l4, gl)), _mm_storeu_ps(outLeft + 40, _mm_mul_ps(l5, gl4));
-    _mm256_storeu_ps(outRight, _mm256_mul_ps(r0, gr)), _mm256_storeu_ps(outRight + 8, _mm256_mul_ps(r1, gr));
-    _mm256_storeu_ps(outRight + 16, _mm256_mul_ps(r2, gr)), _mm256_storeu_ps(outRight + 24, _mm256_mul_ps(r3, gr));
-    _mm256_storeu_ps(outRight + 32, _mm256_mul_ps(r4, gr)), _mm_storeu_ps(outRight + 40, _mm_mul_ps(r5, gr4));
-}
-
-// Whole sub-blocks two channels at a time (a run crosses several); the rest one channel at a time,
-// with the same sums.
-__attribute__((target("avx2,fma"))) void accumulateStereoAvx2(const float* cLeft, const float* cRight, int length,
-                                                              const float* xLeft, const float* xRight, float* outLeft,
-                                                              float* outRight, int n, float gainLeft, float gainRight) {
-    int i = 0;
-    for (; i + kSubBlock <= n; i += kSubBlock)
-        stereoSubBlockAvx2(cLeft, cRight, length, xLeft + i, xRight + i, outLeft + i, outRight + i, gainLeft, gainRight);
-    if (i < n) {
-        accumulateAvx2(cLeft, length, xLeft + i, outLeft + i, n - i, gainLeft);
-        accumulateAvx2(cRight, length, xRight + i, outRight + i, n - i, gainRight);
-    }
-}
-
 __attribute__((target("avx2,fma"))) void accumulatePairAvx2(const float* a, const float* b, int length, const float* x,
                                                             float* fresh, float* old, int n) {
     int i = 0;
@@ -401,20 +341,16 @@ __attribute__((target("avx2,fma"))) void accumulatePairAvx2(const float* a, cons
 #endif
 
 using Accumulate = void (*)(const float*, int, const float*, float*, int, float);
-using AccumulateStereo = void (*)(const float*, const float*, int, const float*, const float*, float*, float*, int, float,
-                                  float);
 using AccumulatePair = void (*)(const float*, const float*, int, const float*, float*, float*, int);
 
 struct Kernels {
     Accumulate accumulate = accumulatePortable;
-    AccumulateStereo accumulateStereo = Portable::accumulateStereoPortable;
     AccumulatePair accumulatePair = accumulatePairPortable;
     Kernels() {
 #if TOVIN_FIR_AVX2
         __builtin_cpu_init();
         if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
             accumulate = accumulateAvx2;
-            accumulateStereo = accumulateStereoAvx2;
             accumulatePair = accumulatePairAvx2;
         }
 #endif
@@ -426,11 +362,6 @@ const Kernels kernels;
 
 void accumulate(const float* c, int length, const float* x, float* out, int n, float gain) {
     kernels.accumulate(c, length, x, out, n, gain);
-}
-
-void accumulateStereo(const float* cLeft, const float* cRight, int length, const float* xLeft, const float* xRight,
-                      float* outLeft, float* outRight, int n, float gainLeft, float gainRight) {
-    kernels.accumulateStereo(cLeft, cRight, length, xLeft, xRight, outLeft, outRight, n, gainLeft, gainRight);
 }
 
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n) {

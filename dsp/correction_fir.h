@@ -51,10 +51,6 @@ void taps(const float* target, int kernelLength, const float* h, int n, float fl
 // readable. The band's output gain rides on the last store instead of a pass of its own.
 void accumulate(const float* c, int length, const float* x, float* out, int n, float gain = 1.0f);
 
-// Two channels at once, each with its own taps, input, output and gain: the same as accumulate().
-void accumulateStereo(const float* cLeft, const float* cRight, int length, const float* xLeft, const float* xRight,
-                      float* outLeft, float* outRight, int n, float gainLeft = 1.0f, float gainRight = 1.0f);
-
 // Both tap sets: fresh[i] and old[i] get the FIR outputs of sets a and b.
 void accumulatePair(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
 
@@ -64,9 +60,6 @@ bool usesFusedVectors();
 
 namespace Portable {
 void accumulatePortable(const float* c, int length, const float* x, float* out, int n, float gain = 1.0f);
-void accumulateStereoPortable(const float* cLeft, const float* cRight, int length, const float* xLeft,
-                              const float* xRight, float* outLeft, float* outRight, int n, float gainLeft = 1.0f,
-                              float gainRight = 1.0f);
 void accumulatePairPortable(const float* a, const float* b, int length, const float* x, float* fresh, float* old, int n);
 }  // namespace Portable
 

@@ -284,7 +284,8 @@ void EqEngine::runCorrectedSlot(int k, int n, const SectionKernels::Marks& marks
             runChain(n, marks, left.historyFor(n), right.historyFor(n));
         }
     }
-    BandFilter::finishCorrectedPair(left, work_[0], right, work_[1], n, marks);
+    left.finishCorrected(work_[0], n, marks);
+    right.finishCorrected(work_[1], n, marks);
 }
 
 void EqEngine::runSlot(int ch, int k, float* work, int n) {

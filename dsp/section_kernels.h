@@ -22,8 +22,6 @@ constexpr int kMaxFrames = kMaxMarks * kSubBlock;
 struct Marks {
     int first = 0;
     int count = 1;
-    bool at(int i) const { return i >= first && (i - first) % kSubBlock == 0 && (i - first) / kSubBlock < count; }
-    int index(int i) const { return (i - first) / kSubBlock; }
     // The frame of mark j, or a frame beyond any run.
     int frame(int j) const { return j < count ? first + kSubBlock * j : 1 << 30; }
 };

@@ -19,7 +19,7 @@ __attribute__((target("avx2,fma"))) void BiquadSection::processFixedFused(float*
     for (int i = 0; i < n; ++i) {
         const double x = buf[i];
         const auto f = fusedMultiplyAdd;
-        const double y = f(-a1, y1, f(b0, x, f(-a2, y2, f(b1, x1, b2 * x2))));
+        const double y = f(-a1, y1, f(-a2, y2, f(b0, x, f(b1, x1, b2 * x2))));
         x2 = x1;
         x1 = x;
         y2 = y1;

@@ -172,7 +172,7 @@ namespace {
 // stage takes its input from memory lag steps after the stage before wrote it, so that no
 // register's recursion waits on the pass between sections, and a register only ever feeds the
 // ones after it.
-constexpr int kLaneLag = 5;
+constexpr int kLaneLag = 6;
 constexpr int kWideGroup = 4;
 // Groups of kWideGroup stages, or one more where that would leave a stage alone.
 static_assert(kWideGroup * kLaneLag < kSubBlock, "a group's marks are taken in order");
@@ -193,7 +193,7 @@ using Narrow = __m128d;
     __m128 gain;                                                                                               \
     /* The fused form of SectionArithmetic. */                                                               \
     [[gnu::always_inline, gnu::target("avx2,fma")]] inline V output(V x) const {                               \
-        return fnmadd(a1, y1, fmadd(b0, x, fnmadd(a2, y2, fmadd(b1, x1, mul(b2, x2)))));                       \
+        return fnmadd(a1, y1, fnmadd(a2, y2, fmadd(b0, x, fmadd(b1, x1, mul(b2, x2)))));                       \
     }                                                                                                          \
     [[gnu::always_inline, gnu::target("avx2,fma")]] inline void advance(V x, V y) {                                 \
         x2 = x1;                                                                                               \
@@ -245,8 +245,8 @@ TOVIN_RUN_STEPS(runWideSteps, __attribute__((target("avx2,fma"))))
 #undef TOVIN_RUN_STEPS
 
 // G stages (1 to 5): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
-// register of its own.
-template <int G>
+// register of its own. Unscaled: every gain is 1, and a product by 1 would change nothing.
+template <int G, bool Scaled>
 __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first,
                                                    float* lastInputs) {
     constexpr int W = G / 2;  // registers with two stages
@@ -287,7 +287,7 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
                     w.y2 = _mm256_blendv_pd(w.y2, w.y1, keep);
                     w.y1 = _mm256_blendv_pd(w.y1, y, keep);
                 }
-                const __m128 out = _mm_mul_ps(_mm256_cvtpd_ps(y), w.gain);
+                const __m128 out = Scaled ? _mm_mul_ps(_mm256_cvtpd_ps(y), w.gain) : _mm256_cvtpd_ps(y);
                 const __m128 outHigh = _mm_movehl_ps(out, out);
                 if (loIn) storeFrame(pLo, out);
                 if (hiIn) storeFrame(pHi, outHigh);
@@ -302,13 +302,30 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
             const Narrow x = _mm_cvtps_pd(in);
             const Narrow y = narrow.output(x);
             narrow.advance(x, y);
-            const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain);
+            const __m128 out = Scaled ? _mm_mul_ps(_mm_cvtpd_ps(y), narrow.gain) : _mm_cvtpd_ps(y);
             storeFrame(p, out);
         }
     };
     runWideSteps(step, n, lag, G, marks, frames, first);
     unrolledWide([&](auto v) __attribute__((always_inline, target("avx2,fma"))) { store(wide[v], st[2 * v], st[2 * v + 1]); }, Wides{});
     if constexpr (narrowLast) store(narrow, st[G - 1]);
+}
+
+bool scaled(const Stage* stages, int count) {
+    for (int s = 0; s < count; ++s)
+        if (stages[s].gain[0] != 1.0f || stages[s].gain[1] != 1.0f) return true;
+    return false;
+}
+
+template <bool Scaled>
+void runGroup(int g, Stage* st, float* frames, int n, const Marks& marks, Firsts* first, float* inputs) {
+    switch (g) {
+    case 1: wideGroup<1, Scaled>(st, frames, n, marks, first, inputs); break;
+    case 2: wideGroup<2, Scaled>(st, frames, n, marks, first, inputs); break;
+    case 3: wideGroup<3, Scaled>(st, frames, n, marks, first, inputs); break;
+    case 4: wideGroup<4, Scaled>(st, frames, n, marks, first, inputs); break;
+    default: wideGroup<5, Scaled>(st, frames, n, marks, first, inputs); break;
+    }
 }
 
 // Shorter pieces spend too many steps filling and draining the lag: one stage at a time is faster there.
@@ -324,13 +341,8 @@ void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks,
         // Five go together: a stage left on its own would wait on its recursion alone.
         if (count - s == kWideGroup + 1 && most == kWideGroup) g = kWideGroup + 1;
         float* inputs = s + g == count ? lastInputs : nullptr;
-        switch (g) {
-        case 1: wideGroup<1>(stages + s, frames, n, marks, first + s, inputs); break;
-        case 2: wideGroup<2>(stages + s, frames, n, marks, first + s, inputs); break;
-        case 3: wideGroup<3>(stages + s, frames, n, marks, first + s, inputs); break;
-        case 4: wideGroup<4>(stages + s, frames, n, marks, first + s, inputs); break;
-        default: wideGroup<5>(stages + s, frames, n, marks, first + s, inputs); break;
-        }
+        if (scaled(stages + s, g)) runGroup<true>(g, stages + s, frames, n, marks, first + s, inputs);
+        else runGroup<false>(g, stages + s, frames, n, marks, first + s, inputs);
         s += g;
     }
 }
@@ -395,7 +407,7 @@ TOVIN_SINGLE_STAGE(runSinglePortable, , separateOutput)
 [[gnu::always_inline, gnu::target("avx2,fma")]] inline __m128d fusedOutput(__m128d b0, __m128d b1, __m128d b2, __m128d a1,
                                                                            __m128d a2, __m128d x, __m128d x1, __m128d x2,
                                                                            __m128d y1, __m128d y2) {
-    return _mm_fnmadd_pd(a1, y1, _mm_fmadd_pd(b0, x, _mm_fnmadd_pd(a2, y2, _mm_fmadd_pd(b1, x1, _mm_mul_pd(b2, x2)))));
+    return _mm_fnmadd_pd(a1, y1, _mm_fnmadd_pd(a2, y2, _mm_fmadd_pd(b0, x, _mm_fmadd_pd(b1, x1, _mm_mul_pd(b2, x2)))));
 }
 TOVIN_SINGLE_STAGE(runSingleFused, __attribute__((target("avx2,fma"))), fusedOutput)
 #endif

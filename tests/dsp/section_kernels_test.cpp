@@ -55,7 +55,7 @@ double fusedMultiplyAdd(double a, double b, double c) { return std::fma(a, b, c)
 double sectionOutput(const SectionKernels::Stage& st, int ch, double x, bool fused) {
     const auto f = fusedMultiplyAdd;
     if (fused)
-        return f(-st.a1[ch], st.y1[ch], f(st.b0[ch], x, f(-st.a2[ch], st.y2[ch], f(st.b1[ch], st.x1[ch], st.b2[ch] * st.x2[ch]))));
+        return f(-st.a1[ch], st.y1[ch], f(-st.a2[ch], st.y2[ch], f(st.b0[ch], x, f(st.b1[ch], st.x1[ch], st.b2[ch] * st.x2[ch]))));
     return (st.b0[ch] * x + st.b1[ch] * st.x1[ch] + st.b2[ch] * st.x2[ch] - st.a2[ch] * st.y2[ch]) - st.a1[ch] * st.y1[ch];
 }
 
@@ -84,40 +84,45 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 TEST(SectionKernels, EveryPathMatchesTheSectionsOneByOne) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> d(-1.0f, 1.0f);
-    for (int count = 1; count <= SectionKernels::kMaxStages; ++count)
-        for (int n : {1, 2, 3, 5, 8, 9, 10, 11, 12, 13, 17, 24, 27, 31, 43, 44}) {
-            std::vector<float> input(static_cast<size_t>(2 * n));
-            for (float& x : input) x = d(rng);
-            const auto stages = randomStages(count, static_cast<unsigned>(100 * count + n));
-            // The processor's choice, in the arithmetic every path of this process uses, then the
-            // portable code, which always keeps products and sums apart.
-            for (bool portable : {false, true}) {
-                auto want = stages;
-                std::vector<float> wantFrames = input;
-                float wantFirst[SectionKernels::kMaxStages][2] = {};
-                std::vector<float> wantInputs;
-                runOneByOne(want, wantFrames, n, wantFirst, wantInputs, !portable && SectionArithmetic::fused());
-                auto got = stages;
-                std::vector<float> frames = input;
-                float first[SectionKernels::kMaxStages][2] = {};
-                // The last stage's inputs are what a band with a correction keeps.
-                std::vector<float> inputs(frames.size());
-                if (portable) SectionKernels::Portable::runPortable(got.data(), count, frames.data(), n, first, inputs.data());
-                else SectionKernels::run(got.data(), count, frames.data(), n, first, inputs.data());
-                ASSERT_EQ(frames, wantFrames) << count << " stages, " << n << " frames, portable " << portable;
-                ASSERT_EQ(inputs, wantInputs) << count << " stages, " << n << " frames, portable " << portable;
-                for (int s = 0; s < count; ++s) {
-                    const auto& a = got[static_cast<size_t>(s)];
-                    const auto& b = want[static_cast<size_t>(s)];
-                    for (int ch = 0; ch < 2; ++ch) {
-                        EXPECT_TRUE(sameBits(a.x1[ch], b.x1[ch]) && sameBits(a.x2[ch], b.x2[ch]) &&
-                                    sameBits(a.y1[ch], b.y1[ch]) && sameBits(a.y2[ch], b.y2[ch]))
-                            << count << " stages, " << n << " frames, stage " << s << ", portable " << portable;
-                        EXPECT_EQ(first[s][ch], wantFirst[s][ch]) << count << " " << n << " " << s;
+    // With some gains and with every gain 1 (the kernels leave the product out then).
+    for (bool unity : {false, true}) {
+        for (int count = 1; count <= SectionKernels::kMaxStages; ++count)
+            for (int n : {1, 2, 3, 5, 8, 9, 10, 11, 12, 13, 17, 24, 27, 31, 43, 44}) {
+                std::vector<float> input(static_cast<size_t>(2 * n));
+                for (float& x : input) x = d(rng);
+                auto stages = randomStages(count, static_cast<unsigned>(100 * count + n));
+                if (unity)
+                    for (auto& st : stages) st.gain[0] = st.gain[1] = 1.0f;
+                // The processor's choice, in the arithmetic every path of this process uses, then the
+                // portable code, which always keeps products and sums apart.
+                for (bool portable : {false, true}) {
+                    auto want = stages;
+                    std::vector<float> wantFrames = input;
+                    float wantFirst[SectionKernels::kMaxStages][2] = {};
+                    std::vector<float> wantInputs;
+                    runOneByOne(want, wantFrames, n, wantFirst, wantInputs, !portable && SectionArithmetic::fused());
+                    auto got = stages;
+                    std::vector<float> frames = input;
+                    float first[SectionKernels::kMaxStages][2] = {};
+                    // The last stage's inputs are what a band with a correction keeps.
+                    std::vector<float> inputs(frames.size());
+                    if (portable) SectionKernels::Portable::runPortable(got.data(), count, frames.data(), n, first, inputs.data());
+                    else SectionKernels::run(got.data(), count, frames.data(), n, first, inputs.data());
+                    ASSERT_EQ(frames, wantFrames) << count << " stages, " << n << " frames, portable " << portable;
+                    ASSERT_EQ(inputs, wantInputs) << count << " stages, " << n << " frames, portable " << portable;
+                    for (int s = 0; s < count; ++s) {
+                        const auto& a = got[static_cast<size_t>(s)];
+                        const auto& b = want[static_cast<size_t>(s)];
+                        for (int ch = 0; ch < 2; ++ch) {
+                            EXPECT_TRUE(sameBits(a.x1[ch], b.x1[ch]) && sameBits(a.x2[ch], b.x2[ch]) &&
+                                        sameBits(a.y1[ch], b.y1[ch]) && sameBits(a.y2[ch], b.y2[ch]))
+                                << count << " stages, " << n << " frames, stage " << s << ", portable " << portable;
+                            EXPECT_EQ(first[s][ch], wantFirst[s][ch]) << count << " " << n << " " << s;
+                        }
                     }
                 }
             }
-        }
+    }
 }
 
 TEST(SectionKernels, TheChainCarriesTheSectionsStatesAndGains) {

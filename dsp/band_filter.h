@@ -7,6 +7,7 @@
 #include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
 #include "dsp/correction_fir.h"
+#include "dsp/corrected_section_kernel.h"
 #include "dsp/correction_tables.h"
 #include "dsp/section_kernels.h"
 
@@ -87,6 +88,15 @@ public:
     // Where the next n inputs go, for writing them in place of recordInput().
     float* historyFor(int n);
     void finishCorrected(float* buf, int n, const SectionKernels::Marks& marks = {});
+    // A settled correction running one tap set alone can instead go with its section in one pass:
+    // oneTapSet() tells, correctionTaps() gives the set with where the next n inputs go and the
+    // output gain, completeTaps() completes the piece after it.
+    bool oneTapSet() const { return fadeIn_ >= 1.0f && tapLength_[current_] > 0; }
+    CorrectedSectionKernel::Taps correctionTaps(int n) { return {taps_[current_], tapLength_[current_], historyFor(n), outputGain_}; }
+    void completeTaps(float* buf, int n, const SectionKernels::Marks& marks = {}) {
+        correctionInput(n);
+        completeCorrected(buf, n, marks);
+    }
 
     // The band stopped (switched off and faded out): its states are cleared, and when it starts
     // again it takes its design at once instead of gliding to it.

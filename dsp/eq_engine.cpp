@@ -265,6 +265,14 @@ void EqEngine::runCorrectedSlot(int k, int n, const SectionKernels::Marks& marks
     BiquadSection* rightSections[BandFilter::kSections];
     const int count = left.chainSections(leftSections);
     right.chainSections(rightSections);
+    if (count == 1 && chain_.empty() && CorrectedSectionKernel::pays(n) && left.oneTapSet() && right.oneTapSet()) {
+        // Nothing before it to overlap the section with: its taps do instead.
+        chain_.add(*leftSections[0], *rightSections[0]);
+        chain_.runCorrected(work_[0], work_[1], n, left.correctionTaps(n), right.correctionTaps(n));
+        left.completeTaps(work_[0], n, marks);
+        right.completeTaps(work_[1], n, marks);
+        return;
+    }
     if (count == 0) {
         runChain(n, marks);
         left.recordInput(work_[0], n);

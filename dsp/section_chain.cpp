@@ -46,3 +46,20 @@ void SectionChain::run(float* left, float* right, int n, const SectionKernels::M
     }
     count_ = 0;
 }
+
+void SectionChain::runCorrected(float* left, float* right, int n, const CorrectedSectionKernel::Taps& leftTaps,
+                                const CorrectedSectionKernel::Taps& rightTaps) {
+    assert(count_ == 1 && n <= kMaxFrames);
+    if (count_ != 1) {  // the engine never asks for that: nothing runs rather than taps on the wrong section
+        count_ = 0;
+        return;
+    }
+    if (n > kMaxFrames) n = kMaxFrames;
+    SectionKernels::Stage stage = kernelStage(*stages_[0].left, *stages_[0].right, 1.0f, 1.0f);
+    CorrectedSectionKernel::run(stage, left, right, n, leftTaps, rightTaps);
+    bool inRange[1][2];
+    SectionKernels::guard(&stage, 1, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
+    stages_[0].left->setStates(stage.x1[0], stage.x2[0], stage.y1[0], stage.y2[0]);
+    stages_[0].right->setStates(stage.x1[1], stage.x2[1], stage.y1[1], stage.y2[1]);
+    count_ = 0;
+}

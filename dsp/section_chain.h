@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dsp/biquad_section.h"
+#include "dsp/corrected_section_kernel.h"
 #include "dsp/section_kernels.h"
 
 class SectionChain {
@@ -31,6 +32,11 @@ public:
     // The same over at most one sub-block, first*[s] getting stage s's output for sample 0.
     void run(float* left, float* right, int n, float firstLeft[kMaxStages], float firstRight[kMaxStages],
              float* inputLeft = nullptr, float* inputRight = nullptr, bool (*inRange)[2] = nullptr);
+
+    // A chain of one stage, a band with a settled correction, run with each channel's taps after it
+    // in one pass (see CorrectedSectionKernel) and emptied; its tiny states are flushed.
+    void runCorrected(float* left, float* right, int n, const CorrectedSectionKernel::Taps& leftTaps,
+                      const CorrectedSectionKernel::Taps& rightTaps);
 
 private:
     struct Stage {

@@ -1,5 +1,6 @@
 #include "dsp/section_kernels.h"
 
+#include "dsp/fused_section_output.h"
 #include "dsp/section_arithmetic.h"
 
 #include <utility>
@@ -404,11 +405,6 @@ void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks,
 namespace {
 TOVIN_SINGLE_STAGE(runSinglePortable, , separateOutput)
 #if TOVIN_SECTIONS_AVX
-[[gnu::always_inline, gnu::target("avx2,fma")]] inline __m128d fusedOutput(__m128d b0, __m128d b1, __m128d b2, __m128d a1,
-                                                                           __m128d a2, __m128d x, __m128d x1, __m128d x2,
-                                                                           __m128d y1, __m128d y2) {
-    return _mm_fnmadd_pd(a1, y1, _mm_fnmadd_pd(a2, y2, _mm_fmadd_pd(b0, x, _mm_fmadd_pd(b1, x1, _mm_mul_pd(b2, x2)))));
-}
 TOVIN_SINGLE_STAGE(runSingleFused, __attribute__((target("avx2,fma"))), fusedOutput)
 #endif
 }  // namespace

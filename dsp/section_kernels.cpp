@@ -173,10 +173,19 @@ namespace {
 // stage takes its input from memory lag steps after the stage before wrote it, so that no
 // register's recursion waits on the pass between sections, and a register only ever feeds the
 // ones after it.
-constexpr int kLaneLag = 6;
 constexpr int kWideGroup = 4;
 // Groups of kWideGroup stages, or one more where that would leave a stage alone.
-static_assert(kWideGroup * kLaneLag < kSubBlock, "a group's marks are taken in order");
+constexpr int kLargestGroup = kWideGroup + 1;
+// The lag covers the pass from one stage's output to the next one's (three multiply-adds deep, and
+// the conversions): fewer steps where a group has more stages and each step takes longer (measured
+// with tovin_section_kernels_bench over 64 to 704 frames). Indexed by the group's stages.
+constexpr int kLaneLagForGroup[kLargestGroup + 1] = {0, 6, 6, 5, 4, 3};
+constexpr bool marksInOrder() {
+    for (int g = 1; g <= kLargestGroup; ++g)
+        if (g * kLaneLagForGroup[g] >= kSubBlock) return false;
+    return true;
+}
+static_assert(marksInOrder(), "a group's marks are taken in order");
 
 using Wide = __m256d;
 using Narrow = __m128d;
@@ -252,7 +261,7 @@ __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int
                                                    float* lastInputs) {
     constexpr int W = G / 2;  // registers with two stages
     constexpr bool narrowLast = G % 2 != 0;
-    constexpr int lag = kLaneLag;
+    constexpr int lag = kLaneLagForGroup[G];
     constexpr int lastLag = (G - 1) * lag;
     using Wides = std::make_integer_sequence<int, W>;
     WideSections wide[W > 0 ? W : 1];
@@ -331,12 +340,15 @@ void runGroup(int g, Stage* st, float* frames, int n, const Marks& marks, Firsts
 
 // Shorter pieces spend too many steps filling and draining the lag: one stage at a time is faster there.
 constexpr int kWideFrames = 12;
+// Pieces up to a sub-block choose their groups as though every group had this lag (measured: with
+// their own lags, the larger groups they would take are slower over 16 and 28 frames).
+constexpr int kShortPieceLag = 6;
 
 void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks, Firsts* first, float* lastInputs) {
     // A group's pipeline fills and drains over its lag: short pieces take smaller groups, whose lag
     // is at most half the piece.
-    const int fits = 1 + n / 2 / kLaneLag;
-    const int most = n < kWideFrames ? 1 : fits < kWideGroup ? fits : kWideGroup;
+    int most = n < kWideFrames ? 1 : kWideGroup;
+    while (most > 1 && (most - 1) * kShortPieceLag > n / 2) --most;
     for (int s = 0; n > 0 && s < count;) {
         int g = count - s < most ? count - s : most;
         // Five go together: a stage left on its own would wait on its recursion alone.

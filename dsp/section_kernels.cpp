@@ -173,15 +173,14 @@ namespace {
 // stage takes its input from memory lag steps after the stage before wrote it, so that no
 // register's recursion waits on the pass between sections, and a register only ever feeds the
 // ones after it.
+// The most stages in a group: two 256-bit registers of two stages each.
 constexpr int kWideGroup = 4;
-// Groups of kWideGroup stages, or one more where that would leave a stage alone.
-constexpr int kLargestGroup = kWideGroup + 1;
 // The lag covers the pass from one stage's output to the next one's (three multiply-adds deep, and
 // the conversions): fewer steps where a group has more stages and each step takes longer (measured
 // with tovin_section_kernels_bench over 64 to 704 frames). Indexed by the group's stages.
-constexpr int kLaneLagForGroup[kLargestGroup + 1] = {0, 6, 6, 5, 4, 3};
+constexpr int kLaneLagForGroup[kWideGroup + 1] = {0, 6, 6, 5, 4};
 constexpr bool marksInOrder() {
-    for (int g = 1; g <= kLargestGroup; ++g)
+    for (int g = 1; g <= kWideGroup; ++g)
         if (g * kLaneLagForGroup[g] >= kSubBlock) return false;
     return true;
 }
@@ -254,7 +253,7 @@ template <class F, int... I>
 TOVIN_RUN_STEPS(runWideSteps, __attribute__((target("avx2,fma"))))
 #undef TOVIN_RUN_STEPS
 
-// G stages (1 to 5): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
+// G stages (1 to 4): stages 2v and 2v + 1 in register v; with an odd G the last stage has a 128-bit
 // register of its own. Unscaled: every gain is 1, and a product by 1 would change nothing.
 template <int G, bool Scaled>
 __attribute__((target("avx2,fma"))) void wideGroup(Stage* st, float* frames, int n, const Marks& marks, Firsts* first,
@@ -333,8 +332,7 @@ void runGroup(int g, Stage* st, float* frames, int n, const Marks& marks, Firsts
     case 1: wideGroup<1, Scaled>(st, frames, n, marks, first, inputs); break;
     case 2: wideGroup<2, Scaled>(st, frames, n, marks, first, inputs); break;
     case 3: wideGroup<3, Scaled>(st, frames, n, marks, first, inputs); break;
-    case 4: wideGroup<4, Scaled>(st, frames, n, marks, first, inputs); break;
-    default: wideGroup<5, Scaled>(st, frames, n, marks, first, inputs); break;
+    default: wideGroup<4, Scaled>(st, frames, n, marks, first, inputs); break;
     }
 }
 
@@ -350,9 +348,10 @@ void runWide(Stage* stages, int count, float* frames, int n, const Marks& marks,
     int most = n < kWideFrames ? 1 : kWideGroup;
     while (most > 1 && (most - 1) * kShortPieceLag > n / 2) --most;
     for (int s = 0; n > 0 && s < count;) {
-        int g = count - s < most ? count - s : most;
-        // Five go together: a stage left on its own would wait on its recursion alone.
-        if (count - s == kWideGroup + 1 && most == kWideGroup) g = kWideGroup + 1;
+        // Groups as even as they can be: a stage or two left on their own would wait on their
+        // recursions with little to overlap them (measured: 3 + 2 beats 4 + 1 and 5, 3 + 3 beats 4 + 2).
+        const int left = count - s, groups = (left + most - 1) / most;
+        const int g = (left + groups - 1) / groups;
         float* inputs = s + g == count ? lastInputs : nullptr;
         if (scaled(stages + s, g)) runGroup<true>(g, stages + s, frames, n, marks, first + s, inputs);
         else runGroup<false>(g, stages + s, frames, n, marks, first + s, inputs);

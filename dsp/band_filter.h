@@ -89,10 +89,10 @@ public:
     float* historyFor(int n);
     void finishCorrected(float* buf, int n, const SectionKernels::Marks& marks = {});
     // A settled correction running one tap set alone can instead go with its section in one pass:
-    // oneTapSet() tells, correctionTaps() gives the set with where the next n inputs go and the
-    // output gain, completeTaps() completes the piece after it.
+    // oneTapSet() tells, takeTaps() gives the set, the output gain and the place of the next n inputs
+    // (taking it in the history, as historyFor() does), completeTaps() completes the piece after it.
     bool oneTapSet() const { return fadeIn_ >= 1.0f && tapLength_[current_] > 0; }
-    CorrectedSectionKernel::Taps correctionTaps(int n) { return {taps_[current_], tapLength_[current_], historyFor(n), outputGain_}; }
+    CorrectedSectionKernel::Taps takeTaps(int n) { return {taps_[current_], tapLength_[current_], historyFor(n), outputGain_}; }
     void completeTaps(float* buf, int n, const SectionKernels::Marks& marks = {}) {
         correctionInput(n);
         completeCorrected(buf, n, marks);

@@ -179,27 +179,24 @@ void runFused(Stage& st, float* left, float* right, int n, const Taps& tl, const
 }
 #endif
 
-// The same test as the sections' fused form and the taps' eight-wide sums make for themselves.
-bool processorHasIt() {
+// Whether the sections run their fused form and the taps their eight-wide sums: both modules chose
+// when they loaded, before any audio runs.
+bool interleaves() {
 #if TOVIN_CORRECTED_AVX
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return SectionArithmetic::fused() && CorrectionFir::usesFusedVectors();
 #else
     return false;
 #endif
 }
-// Chosen once when the module loads, before any audio runs.
-const bool kAvailable = processorHasIt();
 
 }  // namespace
 
-bool pays(int n) { return kAvailable && n >= kShortestInterleaved; }
+bool pays(int n) { return n >= kShortestInterleaved && interleaves(); }
 
 void run(SectionKernels::Stage& stage, float* left, float* right, int n, const Taps& leftTaps, const Taps& rightTaps) {
     assert(n <= SectionKernels::kMaxFrames);
 #if TOVIN_CORRECTED_AVX
-    if (kAvailable) {
-        assert(SectionArithmetic::fused() && CorrectionFir::usesFusedVectors());
+    if (interleaves()) {
         runFused(stage, left, right, n, leftTaps, rightTaps);
         return;
     }

@@ -268,7 +268,7 @@ void EqEngine::runCorrectedSlot(int k, int n, const SectionKernels::Marks& marks
     if (count == 1 && chain_.empty() && CorrectedSectionKernel::pays(n) && left.oneTapSet() && right.oneTapSet()) {
         // Nothing before it to overlap the section with: its taps do instead.
         chain_.add(*leftSections[0], *rightSections[0]);
-        chain_.runCorrected(work_[0], work_[1], n, left.correctionTaps(n), right.correctionTaps(n));
+        chain_.runCorrected(work_[0], work_[1], n, left.takeTaps(n), right.takeTaps(n));
         left.completeTaps(work_[0], n, marks);
         right.completeTaps(work_[1], n, marks);
         return;

@@ -38,6 +38,10 @@ void SectionChain::run(float* left, float* right, int n, const SectionKernels::M
         SectionKernels::deinterleave(frames_, left, right, n);
         if (keepInputs) SectionKernels::deinterleave(lastInputs_, inputLeft, inputRight, n);
     }
+    finish(stages, inRange);
+}
+
+void SectionChain::finish(SectionKernels::Stage* stages, bool (*inRange)[2]) {
     if (inRange != nullptr) SectionKernels::guard(stages, count_, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
     for (int s = 0; s < count_; ++s) {
         const SectionKernels::Stage& k = stages[s];
@@ -57,9 +61,6 @@ void SectionChain::runCorrected(float* left, float* right, int n, const Correcte
     if (n > kMaxFrames) n = kMaxFrames;
     SectionKernels::Stage stage = kernelStage(*stages_[0].left, *stages_[0].right, 1.0f, 1.0f);
     CorrectedSectionKernel::run(stage, left, right, n, leftTaps, rightTaps);
-    bool inRange[1][2];
-    SectionKernels::guard(&stage, 1, BiquadSection::kStateLimit, BiquadSection::kTinyState, inRange);
-    stages_[0].left->setStates(stage.x1[0], stage.x2[0], stage.y1[0], stage.y2[0]);
-    stages_[0].right->setStates(stage.x1[1], stage.x2[1], stage.y1[1], stage.y2[1]);
-    count_ = 0;
+    bool inRange[1][2];  // the band's own guard judges its states
+    finish(&stage, inRange);
 }

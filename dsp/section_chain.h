@@ -39,6 +39,10 @@ public:
                       const CorrectedSectionKernel::Taps& rightTaps);
 
 private:
+    // Every stage's tiny states flushed (inRange, if given, tells whether they stayed in range), the
+    // states handed back to the sections, and the chain emptied.
+    void finish(SectionKernels::Stage* stages, bool (*inRange)[2]);
+
     struct Stage {
         BiquadSection* left;
         BiquadSection* right;

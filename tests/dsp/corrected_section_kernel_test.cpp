@@ -3,6 +3,7 @@
 #include "dsp/corrected_section_kernel.h"
 #include "dsp/correction_fir.h"
 #include "dsp/section_kernels.h"
+#include "tests/dsp/random_stages.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +13,6 @@
 #include <vector>
 
 namespace {
-
-SectionKernels::Stage randomStage(std::mt19937& rng) {
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    SectionKernels::Stage st{};
-    for (int ch = 0; ch < 2; ++ch) {
-        const double r = 0.6 + 0.35 * (u(rng) + 1.0) / 2.0, w = 3.0 * (u(rng) + 1.0) / 2.0;
-        st.a1[ch] = -2.0 * r * std::cos(w);
-        st.a2[ch] = r * r;
-        st.b0[ch] = 1.0 + 0.3 * u(rng);
-        st.b1[ch] = u(rng);
-        st.b2[ch] = 0.5 * u(rng);
-        st.x1[ch] = u(rng), st.x2[ch] = u(rng), st.y1[ch] = u(rng), st.y2[ch] = u(rng);
-        st.gain[ch] = 1.0f;
-    }
-    return st;
-}
 
 // One channel's taps and its history: the inputs before the piece, then room for the piece's.
 struct Channel {
@@ -57,7 +42,9 @@ TEST(CorrectedSectionKernel, OnePassGivesTheSectionThenTheTapsBitForBit) {
             for (const auto& gain : gains) {
                 SCOPED_TRACE(testing::Message() << "n " << n << ", taps " << length[0] << "/" << length[1] << ", gains "
                                                 << gain[0] << "/" << gain[1]);
-                const SectionKernels::Stage start = randomStage(rng);
+                // A corrected band's section: its gains are 1.
+                SectionKernels::Stage start = TestStages::randomStages(1, static_cast<unsigned>(rng()))[0];
+                start.gain[0] = start.gain[1] = 1.0f;
                 std::vector<float> left(static_cast<size_t>(n)), right(static_cast<size_t>(n));
                 for (size_t i = 0; i < left.size(); ++i) left[i] = signal(rng), right[i] = signal(rng);
                 Channel cl(rng, length[0], gain[0]), cr(rng, length[1], gain[1]);

@@ -68,16 +68,23 @@ audiofiles=$(find "$session/interchange" -type d -name audiofiles | head -n 1)
 left=$(find "$audiofiles" -name '*%L.wav' | head -n 1)
 right=$(find "$audiofiles" -name '*%R.wav' | head -n 1)
 { [ -f "$left" ] && [ -f "$right" ]; } || fail "no recorded files in $audiofiles (see $out/session.log)"
+# The region plays its files from `start` on: the signal goes that far into them.
+start=$(sed -n 's/^REGION [0-9]* [0-9]* \([0-9]*\)$/\1/p' "$out/session.log")
+[ -n "$start" ] || fail "no region start in $out/session.log"
 "$tool" signal "$left" "$work/signal-L.wav" "$work/signal-R.wav" || fail "could not write the signal"
-cp "$work/signal-L.wav" "$left"
-cp "$work/signal-R.wav" "$right"
+"$tool" signal "$left" "$work/source-L.wav" "$work/source-R.wav" "$start" || fail "could not write the signal"
+cp "$work/source-L.wav" "$left"
+cp "$work/source-R.wav" "$right"
 
-# Ardour's render (it very rarely hangs in 7.3: bounded, tried twice).
+# Ardour's render (about 2 s; it now and then hangs in 7.3 before writing a frame: bounded, tried three
+# times).
 export_ok=0
-for _ in 1 2; do
-  if timeout 60 ardour7-export -b float -o "$out/ardour.wav" "$session" tovin >"$out/export.log" 2>&1; then export_ok=1; break; fi
+for try in 1 2 3; do
+  if timeout 20 ardour7-export -b float -o "$out/ardour.wav" "$session" tovin >"$out/export.log" 2>&1; then export_ok=1; break; fi
+  cp "$out/export.log" "$out/export-failed-$try.log"
+  echo "ardour_render_check: ardour7-export try $try failed: $(tail -n 1 "$out/export.log")" >&2
 done
-[ "$export_ok" = 1 ] || fail "ardour7-export failed twice (see $out/export.log)"
+[ "$export_ok" = 1 ] || fail "ardour7-export failed three times (see $out/export.log)"
 
 # Ours, from the chunk Ardour saved.
 sed -n 's:.*<chunk program="0">\([^<]*\)</chunk>.*:\1:p' "$session/tovin.ardour" | base64 -d >"$work/chunk.bin"

@@ -56,7 +56,9 @@ for region in track:playlist():region_list():iter() do
   local audio = region:to_audioregion()
   audio:set_fade_in_active(false)
   audio:set_fade_out_active(false)
-  print("REGION " .. region:position():samples() .. " " .. region:length():samples())
+  -- The region may begin a few frames into its files (Ardour aligns what it captured): the check
+  -- places its own signal that far into the files.
+  print("REGION " .. region:position():samples() .. " " .. region:length():samples() .. " " .. region:start():samples())
   regions = regions + 1
 end
 assert(regions == 1, "recording made " .. regions .. " regions")

@@ -1,7 +1,8 @@
 // Our own host's side of the Ardour render check (tests/ardour/ardour_render_check.sh):
 //
-//   tovin_ardour_render signal LIKE.wav LEFT.wav RIGHT.wav
-//       a test signal as two mono files of LIKE's length, rate and format (to replace what Ardour recorded)
+//   tovin_ardour_render signal LIKE.wav LEFT.wav RIGHT.wav [OFFSET]
+//       a test signal as two mono files of LIKE's length, rate and format (to replace what Ardour recorded),
+//       starting OFFSET frames late (where Ardour's region begins in its files)
 //   tovin_ardour_render render PLUGIN CHUNK LEFT.wav RIGHT.wav OUT.wav
 //       the signal through the module restored from CHUNK, as Ardour restores it, in blocks of 512
 //   tovin_ardour_render params PLUGIN CHUNK
@@ -70,16 +71,17 @@ std::vector<char> readFile(const char* path) {
     return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A fifth of a second of silence, then two sines per channel, a sweep and a little noise, near -6 dBFS.
-int signal(const char* like, const char* leftPath, const char* rightPath) {
+// A fifth of a second of silence, then two sines per channel, a sweep and a little noise, near -6 dBFS;
+// all of it `offset` frames late.
+int signal(const char* like, const char* leftPath, const char* rightPath, size_t offset) {
     Audio model;
     SF_INFO info{};
     if (!readWav(like, model, &info)) return 1;
     Audio left{model.rate, 1, std::vector<float>(model.frames())}, right = left;
     uint32_t noise = 12345;
     const double rate = model.rate;
-    for (size_t i = static_cast<size_t>(rate / 5); i < model.frames(); ++i) {
-        const double t = static_cast<double>(i) / rate;
+    for (size_t i = static_cast<size_t>(rate / 5) + offset; i < model.frames(); ++i) {
+        const double t = static_cast<double>(i - offset) / rate;
         noise = noise * 1664525u + 1013904223u;
         const double n = 0.05 * (static_cast<double>(noise >> 8) / 16777216.0 - 0.5);
         const double sweep = std::sin(2.0 * M_PI * (40.0 * t + 2000.0 * t * t));
@@ -182,12 +184,13 @@ int compare(const char* oursPath, const char* theirsPath, const char* inputPath,
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "signal" && argc == 5) return signal(argv[2], argv[3], argv[4]);
+    if (command == "signal" && (argc == 5 || argc == 6))
+        return signal(argv[2], argv[3], argv[4], argc == 6 ? std::strtoul(argv[5], nullptr, 10) : 0);
     if (command == "render" && argc == 7) return render(argv[2], argv[3], argv[4], argv[5], argv[6]);
     if (command == "params" && argc == 4) return params(argv[2], argv[3]);
     if (command == "compare" && argc == 6) return compare(argv[2], argv[3], argv[4], std::atof(argv[5]));
     std::fprintf(stderr,
-                 "usage: tovin_ardour_render signal LIKE.wav LEFT.wav RIGHT.wav\n"
+                 "usage: tovin_ardour_render signal LIKE.wav LEFT.wav RIGHT.wav [OFFSET]\n"
                  "       tovin_ardour_render render PLUGIN CHUNK LEFT.wav RIGHT.wav OUT.wav\n"
                  "       tovin_ardour_render params PLUGIN CHUNK\n"
                  "       tovin_ardour_render compare OURS.wav THEIRS.wav INPUT_LEFT.wav TOLERANCE\n");

@@ -31,41 +31,50 @@ void EqEngine::applySampleRate(float fs) {
 
 void EqEngine::setBandValues(int channel, int slot, float frequencyHz, float gainDb, float q) {
     if (slot < 0 || slot >= kSlots) return;
+    bool changed = false;
     for (int ch = 0; ch < kChannels; ++ch) {
         if (channel >= 0 && channel != ch) continue;
-        band_[ch][slot].frequency.store(frequencyHz, kRelaxed);
-        band_[ch][slot].gain.store(gainDb, kRelaxed);
-        band_[ch][slot].q.store(q, kRelaxed);
+        changed = storeChanged(band_[ch][slot].frequency, frequencyHz) | changed;
+        changed = storeChanged(band_[ch][slot].gain, gainDb) | changed;
+        changed = storeChanged(band_[ch][slot].q, q) | changed;
     }
+    countChange(changed);
 }
 
 void EqEngine::setBandKind(int channel, int slot, int kind) {
     if (slot < 0 || slot >= kSlots) return;
+    bool changed = false;
     for (int ch = 0; ch < kChannels; ++ch)
-        if (channel < 0 || channel == ch) band_[ch][slot].kind.store(kind, kRelaxed);
+        if (channel < 0 || channel == ch) changed = storeChanged(band_[ch][slot].kind, kind) | changed;
+    countChange(changed);
 }
 
 void EqEngine::setBandOn(int channel, int slot, bool on) {
     if (slot < 0 || slot >= kSlots) return;
+    bool changed = false;
     for (int ch = 0; ch < kChannels; ++ch)
-        if (channel < 0 || channel == ch) band_[ch][slot].on.store(on, kRelaxed);
+        if (channel < 0 || channel == ch) changed = storeChanged(band_[ch][slot].on, on) | changed;
+    countChange(changed);
 }
 
 void EqEngine::setVolume(int channel, float dB) {
     const float factor = std::pow(10.0f, dB / 20.0f);
+    bool changed = false;
     for (int ch = 0; ch < kChannels; ++ch)
-        if (channel < 0 || channel == ch) volumeFactor_[ch].store(factor, kRelaxed);
+        if (channel < 0 || channel == ch) changed = storeChanged(volumeFactor_[ch], factor) | changed;
+    countChange(changed);
 }
 
-void EqEngine::setGeneralOn(bool on) { generalOn_.store(on, kRelaxed); }
+void EqEngine::setGeneralOn(bool on) { countChange(storeChanged(generalOn_, on)); }
 
 void EqEngine::setMidSide(bool msMode, bool encodeInput, bool decodeOutput) {
-    msMode_.store(msMode, kRelaxed);
-    msEncodeInput_.store(encodeInput, kRelaxed);
-    msDecodeOutput_.store(decodeOutput, kRelaxed);
+    bool changed = storeChanged(msMode_, msMode);
+    changed = storeChanged(msEncodeInput_, encodeInput) | changed;
+    changed = storeChanged(msDecodeOutput_, decodeOutput) | changed;
+    countChange(changed);
 }
 
-void EqEngine::setVolumeWhenOff(bool on) { volumeWhenOff_.store(on, kRelaxed); }
+void EqEngine::setVolumeWhenOff(bool on) { countChange(storeChanged(volumeWhenOff_, on)); }
 void EqEngine::setSilenceSkip(bool on) { silenceSkip_.store(on, kRelaxed); }
 void EqEngine::clearClip() { clearClipRequest_.store(true, kRelaxed); }
 bool EqEngine::clip() const { return clip_.load(kRelaxed) && !clearClipRequest_.load(kRelaxed); }
@@ -100,6 +109,7 @@ void EqEngine::serveRequests() {
 }
 
 void EqEngine::readControls() {
+    controlsSeen_ = controlsVersion_.load(std::memory_order_acquire);
     Controls& c = controls_;
     c.generalOn = generalOn_.load(kRelaxed);
     c.msMode = msMode_.load(kRelaxed);
@@ -111,6 +121,7 @@ void EqEngine::readControls() {
 
 // Only a sub-block that runs the bands reads their controls.
 void EqEngine::readBandControls() {
+    bandsSeen_ = controlsVersion_.load(std::memory_order_acquire);
     Controls& c = controls_;
     for (int ch = 0; ch < kChannels; ++ch) {
         for (int k = 0; k < kSlots; ++k) {
@@ -530,24 +541,10 @@ int EqEngine::withinReason(const float* inL, const float* inR, int n) {
     return n;
 }
 
-// The controls other threads write, against this sub-block's snapshot.
+// No setter has changed a control since this sub-block's snapshots.
 bool EqEngine::controlsUnchanged() const {
-    const Controls& c = controls_;
-    if (generalOn_.load(kRelaxed) != c.generalOn || msMode_.load(kRelaxed) != c.msMode ||
-        msEncodeInput_.load(kRelaxed) != c.msEncodeInput || msDecodeOutput_.load(kRelaxed) != c.msDecodeOutput ||
-        volumeWhenOff_.load(kRelaxed) != c.volumeWhenOff)
-        return false;
-    for (int ch = 0; ch < kChannels; ++ch) {
-        if (volumeFactor_[ch].load(kRelaxed) != c.volume[ch]) return false;
-        for (int k = 0; k < kSlots; ++k) {
-            const BandInbox& in = band_[ch][k];
-            const BandValues& v = c.band[ch][k];
-            if (in.frequency.load(kRelaxed) != v.frequency || in.gain.load(kRelaxed) != v.gain ||
-                in.q.load(kRelaxed) != v.q || in.kind.load(kRelaxed) != v.kind || in.on.load(kRelaxed) != bandOn_[ch][k])
-                return false;
-        }
-    }
-    return true;
+    const unsigned now = controlsVersion_.load(kRelaxed);
+    return now == controlsSeen_ && now == bandsSeen_;
 }
 
 // n samples of both channels as processAwake() runs them, over the sub-block starts they cross

@@ -1,6 +1,7 @@
 // The equalizer's signal path: two channels of eight band slots, output volume, general on/off,
 // mid/side coding, clip flag and silence detection. Setters may be called from any thread; they only
-// store single values (relaxed atomics) that the audio thread picks up at its next sub-block.
+// store single values (relaxed atomics) that the audio thread picks up at its next sub-block, and
+// count the changes among them (one counter, see controlsVersion_).
 // setSampleRate, resetFilters and clearClip are requests served at the start of the next sub-block.
 //
 // Sub-blocks lie on a grid of kSubBlockLength samples counted from the last restart (construction,
@@ -130,6 +131,18 @@ private:
     std::atomic<bool> clearClipRequest_{false};
     std::atomic<bool> resetRequest_{false};
     std::atomic<bool> restartRequest_{false};
+    // Counts the setters' changes of any control above, so that the audio thread sees with one load
+    // whether anything moved since its snapshot. A setter raises it (release) after its store; a
+    // snapshot reads it (acquire) before the values, so an unchanged count means unchanged values.
+    std::atomic<unsigned> controlsVersion_{0};
+    // Stores `value` and counts a change when it differs (hosts resend unchanged values all the time).
+    template <typename T, typename V>
+    bool storeChanged(std::atomic<T>& to, V value) {
+        return to.exchange(static_cast<T>(value), std::memory_order_relaxed) != static_cast<T>(value);
+    }
+    void countChange(bool changed) {
+        if (changed) controlsVersion_.fetch_add(1, std::memory_order_release);
+    }
 
     // Audio thread only.
     float activeRate_ = 0.0f;
@@ -141,6 +154,7 @@ private:
     float wet_ = 1.0f, wetTarget_ = 1.0f;
     float gain_[kChannels] = {1.0f, 1.0f};
     Controls controls_;                     // this sub-block's snapshot
+    unsigned controlsSeen_ = 0, bandsSeen_ = 0;  // controlsVersion_ at the snapshots' reads
     bool bandOn_[kChannels][kSlots] = {};  // this sub-block's snapshot of the on flags
     float bandFade_[kChannels][kSlots] = {};
     bool active_ = false;

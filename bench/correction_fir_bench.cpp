@@ -1,7 +1,7 @@
 // The correction taps alone: both channels' sums, one channel after the other as the bands run
 // them, over pieces and runs of 4 to 512 frames for tap sets of 12, 28 and 44 (best of several runs
-// of the thread's CPU time). A piece that is not a whole number of sub-blocks ends in a remainder
-// whose groups of eight each keep a sum of their own.
+// of the thread's CPU time). A piece's groups of eight outputs each keep a sum of their own, up to
+// eight groups in a pass over the taps.
 //
 //   tovin_correction_fir_bench
 #include "dsp/correction_fir.h"

@@ -188,7 +188,7 @@ TEST(CorrectionFir, TheProcessorsSumsAgreeWithThePortableOnes) {
     const float* x = signal.data() + 100;
     constexpr int kLongest = 132;
     for (int length : {1, 5, 17, 44})
-        for (int n : {1, 3, 4, 7, 16, 20, 31, 32, 43, 44, 45, 84, 100, 132})
+        for (int n : {1, 3, 4, 7, 16, 20, 31, 32, 43, 44, 45, 60, 64, 84, 100, 127, 132})
         for (float gain : {1.0f, 1.0044f}) {
             std::vector<float> out(kLongest, 0.25f), want(kLongest, 0.25f);
             // The output gain rides on the sums' store: the same as a separate pass after them.

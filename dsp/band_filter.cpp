@@ -7,6 +7,9 @@
 #include <cstring>
 
 namespace {
+// The second output gain tried when holding a pass band (see holdAtTop).
+constexpr float kHoldProbe = 1.05f;
+
 // The analog model near DC at rate fs, from the reference section designed at four times the rate:
 // its DC gain is the model's, and its slope too to first order. The first-order high-pass is
 // designed directly in z, with a slope below the model's: it takes the model's own, w fs / (2 pi f).
@@ -69,12 +72,8 @@ void BandFilter::advanceDesign() {
             CorrectionFir::referenceResponse(kernel_, kernelLength_, reference, nullptr, target_,
                                              std::max(kernelLength_, 8 * length));
             nearDc_.reset();
-            if (recipe_.correction.nearDc != NearDcRule::kNone) {
-                nearDc_ = CorrectionFir::nearDcDifference(modelNearDc(recipe_.reference, reference, sampleRate_),
-                                                          recipe_.outputGainTarget, designCoeffs_,
-                                                          recipe_.useSecondSection ? &secondCoeffs_ : nullptr);
-                slopeNearDc_ = recipe_.correction.nearDc == NearDcRule::kGainAndSlope;
-            }
+            wantNearDc(reference);
+            if (recipe_.correction.holdHz > 0.0) holdAtTop(length, reference);
         }
         designStep_ = fadeDone ? DesignStep::kInstall : DesignStep::kWaitFade;
         break;
@@ -93,6 +92,47 @@ void BandFilter::advanceDesign() {
     case DesignStep::kIdle:
         break;
     }
+}
+
+void BandFilter::wantNearDc(const BiquadCoefficients& reference) {
+    if (recipe_.correction.nearDc == NearDcRule::kNone) return;
+    nearDc_ = CorrectionFir::nearDcDifference(modelNearDc(recipe_.reference, reference, sampleRate_),
+                                              recipe_.outputGainTarget, designCoeffs_,
+                                              recipe_.useSecondSection ? &secondCoeffs_ : nullptr);
+    slopeNearDc_ = recipe_.correction.nearDc == NearDcRule::kGainAndSlope;
+}
+
+// The band's response at the hold frequency, main section and taps, the taps designed for output
+// gain g (before it).
+std::complex<double> BandFilter::responseAtHold(int length, const BiquadCoefficients& reference, float g) {
+    recipe_.outputGainTarget = g;
+    wantNearDc(reference);
+    float set[kMaxTaps];
+    CorrectionFir::taps(target_, kernelLength_, impulse_, length, recipe_.correction.flatTaps, set, nearDc_, slopeNearDc_);
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * BiquadMath::kPi * recipe_.correction.holdHz / sampleRate_);
+    const BiquadCoefficients& m = designCoeffs_;
+    std::complex<double> h = (m.b0 + z1 * (m.b1 + z1 * m.b2)) / (m.a0 + z1 * (m.a1 + z1 * m.a2));
+    std::complex<double> delay = 1.0;
+    for (int i = 0; i < length; ++i, delay *= z1) h += static_cast<double>(set[i]) * delay;
+    return h;
+}
+
+// The output gain g that puts the band on the wanted magnitude at the hold frequency. The taps'
+// move near DC answers the slope the model asks for after the gain, so the response there is
+// P + Q / g: two designs give P and Q, and |g P + Q| = wanted gives g.
+void BandFilter::holdAtTop(int length, const BiquadCoefficients& reference) {
+    const double want = recipe_.correction.holdMagnitude;
+    const float g1 = recipe_.outputGainTarget > 0.0f ? recipe_.outputGainTarget : 1.0f;
+    const std::complex<double> h1 = responseAtHold(length, reference, g1);
+    const float g2 = g1 * kHoldProbe;
+    const std::complex<double> h2 = responseAtHold(length, reference, g2);
+    const std::complex<double> q = (h1 - h2) / (1.0 / g1 - 1.0 / g2);
+    const std::complex<double> p = h1 - q / static_cast<double>(g1);
+    const double a = std::norm(p), b = std::real(p * std::conj(q)), c = std::norm(q) - want * want;
+    const double d = b * b - a * c;
+    const double g = a > 0.0 && d >= 0.0 ? (-b + std::sqrt(d)) / a : 0.0;
+    recipe_.outputGainTarget = g > 0.0 && std::isfinite(g) ? static_cast<float>(g) : g1;
+    wantNearDc(reference);
 }
 
 void BandFilter::install() {

@@ -3,6 +3,8 @@
 // beside the first two sections whose new tap sets cross-fade in.
 #pragma once
 
+#include <complex>
+
 #include "dsp/band_kind.h"
 #include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
@@ -137,6 +139,9 @@ private:
     void advanceDesign();
     void install();
     void installTaps();
+    void wantNearDc(const BiquadCoefficients& reference);
+    std::complex<double> responseAtHold(int length, const BiquadCoefficients& reference, float g);
+    void holdAtTop(int length, const BiquadCoefficients& reference);
     void record(const float* in, int n);
     bool keepsHistory() const { return designStep_ != DesignStep::kIdle || correctionRunning(); }
     static void applyGain(float* buf, int n, float gain);

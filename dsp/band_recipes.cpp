@@ -77,17 +77,22 @@ constexpr double kHighPassTopFraction = 0.45;
 // The output gain that puts a first-order high-pass on its analog model (cut-off f) at the top of the
 // range: the design in z falls short of its pass band by up to a few tenths of a dB there, and a band
 // without taps has nothing else to make it up.
+double highPass1Top(float fs) { return std::min(kHighPassTopHz, kHighPassTopFraction * fs); }
+
+double highPass1Analog(float f, double hz) {
+    const double ratio = hz / f;
+    return ratio / std::sqrt(1.0 + ratio * ratio);
+}
+
 float highPass1TopGain(const SectionDesign& main, float f, float fs) {
-    const double top = std::min(kHighPassTopHz, kHighPassTopFraction * fs);
+    const double top = highPass1Top(fs);
     const double got = BiquadMath::magnitude(designSection(main, fs), top, fs);
-    const double ratio = top / f;
-    const double analog = ratio / std::sqrt(1.0 + ratio * ratio);
-    return got > 0.0 && std::isfinite(got) && f > 0.0f ? static_cast<float>(analog / got) : 1.0f;
+    return got > 0.0 && std::isfinite(got) && f > 0.0f ? static_cast<float>(highPass1Analog(f, top) / got) : 1.0f;
 }
 
 // First-order high-pass: the correction's own settings per frequency point, the adjustments from the
-// table set. Between points without taps the output gain holds the pass band at the top of the range;
-// towards a point with taps it blends into the table's, which those taps were designed with.
+// table set. The output gain holds the pass band at the top of the range: without taps here, with
+// them once the band has designed them (CorrectionSettings::holdHz).
 void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     T::Cell c;
     if (!lookup<16, 1>(t.highPass1, T::kHighPass1Frequencies, nullptr, false, f, 0, 0, scale, c)) {
@@ -106,9 +111,11 @@ void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     c.kernelLengthIndex = kKernelLengthIndex[i] > kKernelLengthIndex[j] ? kKernelLengthIndex[i] : kKernelLengthIndex[j];
     c.flatTaps = (1.0f - u) * kFlatTaps[i] + u * kFlatTaps[j];
     apply(r, c, false, true);
-    if (kLength[i] == 0) {
-        const float held = highPass1TopGain(r.main, f, 44100.0f * scale);
-        r.outputGainTarget = kLength[j] == 0 ? held : (1.0f - u) * held + u * r.outputGainTarget;
+    if (c.length == 0) {
+        r.outputGainTarget = highPass1TopGain(r.main, f, 44100.0f * scale);
+    } else if (f > 0.0f) {
+        r.correction.holdHz = highPass1Top(44100.0f * scale);
+        r.correction.holdMagnitude = highPass1Analog(f, r.correction.holdHz);
     }
 }
 

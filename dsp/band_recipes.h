@@ -20,6 +20,11 @@ struct CorrectionSettings {
     // that a few taps cannot supply. The Air band's taps are left as they are (at 0 dB they must
     // stay exactly 0).
     NearDcRule nearDc = NearDcRule::kNone;
+    // Where holdHz > 0 (a first-order high-pass with taps) the band's output gain is set once its
+    // taps are known, so that section and taps together give holdMagnitude there: the pass band at
+    // the top of the range stays on the analog model whatever the rate, the cell's gain being
+    // designed at 44.1 kHz.
+    double holdHz = 0.0, holdMagnitude = 0.0;
     // Taps given directly instead of designed (the Air band at its fitted rates): the blend
     // (1 - fittedMix) fitted[0] + fittedMix fitted[1].
     const CorrectionTables::AirTapRow* fitted[2] = {nullptr, nullptr};

@@ -70,3 +70,20 @@ TEST(BandResponse, AFirstOrderHighPassWithoutTapsFollowsItsModelThroughItsPassBa
                 << f << " Hz at " << fs;
         }
 }
+
+TEST(BandResponse, AFirstOrderHighPassHoldsItsPassBandAtTheTopOfTheRangeAtEveryRate) {
+    // With taps (from 1 kHz at 44.1 kHz, twice that at 88.2) the output gain is set once the taps are
+    // designed: section and taps meet the analog model at the top of the range (20 kHz, or 0.45 fs
+    // below that), where the table's gain, designed at 44.1 kHz, left 0.7 dB at 88.2 kHz. Grid points
+    // and the frequencies between them.
+    for (float fs : {44100.0f, 48000.0f, 88200.0f, 96000.0f}) {
+        const double top = std::min(20000.0, 0.45 * fs);
+        for (float f44 : {700.0f, 1000.0f, 1500.0f, 2000.0f, 2600.0f, 3000.0f, 4500.0f, 6000.0f, 8500.0f, 10000.0f}) {
+            const float f = f44 * fs / 44100.0f;
+            const double analog = AnalogModel::magnitudeDb(BandKind::kHighPass6, f, 0.7f, 0.0f, top);
+            if (analog < -1.0) continue;  // no pass band there to hold
+            const auto h = Measure::impulseResponse(fs, {{2, BandKind::kHighPass6, f, 0.0f, 0.7f}}, 1 << 14);
+            EXPECT_NEAR(Measure::magnitudeDb(h, top, fs), analog, 0.02) << f << " Hz at " << fs;
+        }
+    }
+}

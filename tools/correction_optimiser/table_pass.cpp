@@ -130,9 +130,10 @@ Shape shapeOf(const std::string& table) {
                 lowPassQAnywhere(false), lowPassQAnywhere(true), lowPassQ};
     if (table == "lowpass1")
         return {BandKind::kLowPass6, T::kLowPassFrequencies.data(), 24, nullptr, 1, false, -24.0, kAllEntries};
-    // The first-order high-pass has its correction's settings fixed; its section has only a frequency.
+    // The first-order high-pass has its correction's settings fixed; its section has only a frequency,
+    // and the band sets its own output gain (it holds the pass band at the top of the range).
     Shape highPass{BandKind::kHighPass6, T::kHighPass1Frequencies.data(), 16, nullptr, 1, false, -24.0,
-                   kFrequencyScale | kOutputGain};
+                   kFrequencyScale};
     highPass.topHz = param::kFreqHP.back();
     return highPass;
 }

@@ -102,16 +102,16 @@ void BandFilter::wantNearDc(const BiquadCoefficients& reference) {
     slopeNearDc_ = recipe_.correction.nearDc == NearDcRule::kGainAndSlope;
 }
 
-// The band's response at the hold frequency, main section and taps, the taps designed for output
-// gain g (before it).
+// The band's response at the hold frequency, main section and taps, before its output gain, with
+// the taps designed for output gain g.
 std::complex<double> BandFilter::responseAtHold(int length, const BiquadCoefficients& reference, float g) {
     recipe_.outputGainTarget = g;
     wantNearDc(reference);
     float set[kMaxTaps];
     CorrectionFir::taps(target_, kernelLength_, impulse_, length, recipe_.correction.flatTaps, set, nearDc_, slopeNearDc_);
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * BiquadMath::kPi * recipe_.correction.holdHz / sampleRate_);
-    const BiquadCoefficients& m = designCoeffs_;
-    std::complex<double> h = (m.b0 + z1 * (m.b1 + z1 * m.b2)) / (m.a0 + z1 * (m.a1 + z1 * m.a2));
+    const double hz = recipe_.correction.holdHz;
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * BiquadMath::kPi * hz / sampleRate_);
+    std::complex<double> h = BiquadMath::response(designCoeffs_, hz, sampleRate_);
     std::complex<double> delay = 1.0;
     for (int i = 0; i < length; ++i, delay *= z1) h += static_cast<double>(set[i]) * delay;
     return h;

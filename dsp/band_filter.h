@@ -3,8 +3,6 @@
 // beside the first two sections whose new tap sets cross-fade in.
 #pragma once
 
-#include <complex>
-
 #include "dsp/band_kind.h"
 #include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
@@ -14,6 +12,7 @@
 #include "dsp/section_kernels.h"
 
 #include <cmath>
+#include <complex>
 #include <optional>
 
 // The values a band is asked to realise, read once per sub-block.

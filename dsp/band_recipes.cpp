@@ -74,16 +74,17 @@ bool lookup(const T::Table& table, const std::array<float, F>& frequencies, cons
 constexpr double kHighPassTopHz = 20000.0;
 constexpr double kHighPassTopFraction = 0.45;
 
-// The output gain that puts a first-order high-pass on its analog model (cut-off f) at the top of the
-// range: the design in z falls short of its pass band by up to a few tenths of a dB there, and a band
-// without taps has nothing else to make it up.
 double highPass1Top(float fs) { return std::min(kHighPassTopHz, kHighPassTopFraction * fs); }
 
+// The analog first-order high-pass's magnitude at hz (cut-off f).
 double highPass1Analog(float f, double hz) {
     const double ratio = hz / f;
     return ratio / std::sqrt(1.0 + ratio * ratio);
 }
 
+// The output gain that puts a first-order high-pass on its analog model (cut-off f) at the top of the
+// range: the design in z falls short of its pass band by up to a few tenths of a dB there, and a band
+// without taps has nothing else to make it up.
 float highPass1TopGain(const SectionDesign& main, float f, float fs) {
     const double top = highPass1Top(fs);
     const double got = BiquadMath::magnitude(designSection(main, fs), top, fs);

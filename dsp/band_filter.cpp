@@ -1,6 +1,7 @@
 #include "dsp/band_filter.h"
 
 #include "dsp/correction_fir.h"
+#include "dsp/correction_harm.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,6 +50,8 @@ void BandFilter::advanceDesign() {
         designCoeffs_ = designed(true, recipe_.main);
         secondCoeffs_ = designed(recipe_.useSecondSection, recipe_.second);
         thirdCoeffs_ = designed(recipe_.useThirdSection, recipe_.third);
+        // Adjusted sections without taps (a blend towards a cell that has none) are judged at once.
+        if (n == 0 && recipe_.correction.yieldsToPlain && plainFallback_) judgeCorrection(0, nullptr);
         if (n > 0) {
             if (recipe_.correction.fitted[0] == nullptr) {
                 kernelLength_ = CorrectionTables::kKernelLengths[static_cast<size_t>(recipe_.correction.kernelLengthIndex)];
@@ -74,6 +77,9 @@ void BandFilter::advanceDesign() {
             nearDc_.reset();
             wantNearDc(reference);
             if (recipe_.correction.holdHz > 0.0) holdAtTop(length, reference);
+            const CorrectionSettings& c = recipe_.correction;
+            CorrectionFir::taps(target_, kernelLength_, impulse_, length, c.flatTaps, designed_, nearDc_, slopeNearDc_);
+            if (c.yieldsToPlain && plainFallback_) judgeCorrection(length, &reference);
         }
         designStep_ = fadeDone ? DesignStep::kInstall : DesignStep::kWaitFade;
         break;
@@ -135,6 +141,72 @@ void BandFilter::holdAtTop(int length, const BiquadCoefficients& reference) {
     wantNearDc(reference);
 }
 
+// A correction that would leave the band further from its analog model than the plain design in
+// some region (between two table cells that each suit their own grid point, their blend can) is
+// weighed against the plain sections with taps of their own, designed as the cell's are but without
+// its adjustments, and against the plain design alone: the band runs whichever scores least.
+void BandFilter::judgeCorrection(int length, const BiquadCoefficients* reference) {
+    using namespace CorrectionHarm;
+    const BandRecipe plain = runRecipe(kind_, lastFrequency_, lastQ_, lastGain_, sampleRate_, nullptr);
+    // Only a plain design of the same sections can take over (not, say, the Air band's nothing).
+    if (!plain.iirActive || plain.useThirdSection || recipe_.useThirdSection) return;
+    Candidate bilinear{designSection(plain.main, sampleRate_),
+                       plain.useSecondSection ? designSection(plain.second, sampleRate_) : BiquadCoefficients::identity(),
+                       nullptr, 0, plain.outputGainTarget};
+    // A neutral cell leaves the plain design as it is.
+    if (length == 0 && bilinear.first == designCoeffs_ && bilinear.second == secondCoeffs_ &&
+        plain.outputGainTarget == recipe_.outputGainTarget)
+        return;
+    const BiquadCoefficients model = designSection(recipe_.reference, kModelRateFactor * sampleRate_);
+    const double floorDb = recipe_.correction.harmFloorDb;
+    const Deviations corrected =
+        deviations({designCoeffs_, secondCoeffs_, designed_, length, recipe_.outputGainTarget}, model, sampleRate_, floorDb);
+    const Deviations alone = deviations(bilinear, model, sampleRate_, floorDb);
+    if (!doesHarm(corrected, alone)) return;
+
+    // Another design takes over only where it is nowhere further from the model than the
+    // correction at its worst: the rules then choose.
+    const auto better = [&](const Deviations& d, double than) {
+        return d.largest() <= corrected.largest() && score(d, alone) < than;
+    };
+    float own[kMaxTaps];
+    bool useTaps = false;
+    double best = score(corrected, alone);
+    if (length > 0 && reference != nullptr) {
+        plainTaps(bilinear, plain, *reference, length, own);
+        const Deviations tapped =
+            deviations({bilinear.first, bilinear.second, own, length, plain.outputGainTarget}, model, sampleRate_, floorDb);
+        useTaps = better(tapped, best);
+        if (useTaps) best = score(tapped, alone);
+    }
+    const bool usePlain = better(alone, best);
+    if (usePlain) useTaps = false;
+    if (!useTaps && !usePlain) return;
+
+    const CorrectionSettings settings = recipe_.correction;
+    recipe_ = plain;
+    if (useTaps) {
+        recipe_.correction = settings;
+        std::copy(own, own + length, designed_);
+    }
+    iirActive_ = true;
+    designCoeffs_ = bilinear.first;
+    secondCoeffs_ = bilinear.second;
+    thirdCoeffs_ = BiquadCoefficients::identity();
+}
+
+// Taps for the plain sections: the cell's kernel and windows over the difference between the
+// reference and those sections, holding the model's gain near DC.
+void BandFilter::plainTaps(const CorrectionHarm::Candidate& sections, const BandRecipe& plain,
+                           const BiquadCoefficients& reference, int length, float* out) const {
+    float h[kMaxTaps];
+    CorrectionFir::impulseResponse(sections.first, plain.useSecondSection ? &sections.second : nullptr, h, length);
+    const CorrectionFir::NearDc want = CorrectionFir::nearDcDifference(
+        modelNearDc(plain.reference, reference, sampleRate_), plain.outputGainTarget, sections.first,
+        plain.useSecondSection ? &sections.second : nullptr);
+    CorrectionFir::taps(target_, kernelLength_, h, length, recipe_.correction.flatTaps, out, want, false);
+}
+
 void BandFilter::install() {
     // The extra sections are latched here: a dropped one glides to the identity and stops, a new
     // one starts from the identity with cleared states.
@@ -163,7 +235,7 @@ void BandFilter::installTaps() {
             const float u = c.fittedMix;
             for (int i = 0; i < n; ++i) set[i] = (1.0f - u) * c.fitted[0]->taps[static_cast<size_t>(i)] + u * c.fitted[1]->taps[static_cast<size_t>(i)];
         } else {
-            CorrectionFir::taps(target_, kernelLength_, impulse_, n, c.flatTaps, set, nearDc_, slopeNearDc_);
+            std::copy(designed_, designed_ + n, set);
         }
         for (int i = 0; i < n; ++i) any = any || set[i] != 0.0f;
     }

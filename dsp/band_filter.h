@@ -7,6 +7,7 @@
 #include "dsp/band_recipes.h"
 #include "dsp/biquad_section.h"
 #include "dsp/correction_fir.h"
+#include "dsp/correction_harm.h"
 #include "dsp/corrected_section_kernel.h"
 #include "dsp/correction_tables.h"
 #include "dsp/section_kernels.h"
@@ -113,6 +114,9 @@ public:
     // with the correction disabled every band is its plain bilinear design.
     void setCorrectionTables(const CorrectionTables::Set* tables) { tables_ = tables; }
     void setCorrectionEnabled(bool on) { correctionEnabled_ = on; }
+    // Whether a correction that does harm gives way to the plain design (see judgeCorrection); off
+    // only for tools that study what the tables alone do.
+    void setPlainFallback(bool on) { plainFallback_ = on; }
 
     int kind() const { return kind_; }
     // Sub-blocks in a row that started with a tiny output (the denormal guard's count).
@@ -141,6 +145,9 @@ private:
     void wantNearDc(const BiquadCoefficients& reference);
     std::complex<double> responseAtHold(int length, const BiquadCoefficients& reference, float g);
     void holdAtTop(int length, const BiquadCoefficients& reference);
+    void judgeCorrection(int length, const BiquadCoefficients* reference);
+    void plainTaps(const CorrectionHarm::Candidate& sections, const BandRecipe& plain, const BiquadCoefficients& reference,
+                   int length, float* out) const;
     void record(const float* in, int n);
     bool keepsHistory() const { return designStep_ != DesignStep::kIdle || correctionRunning(); }
     static void applyGain(float* buf, int n, float gain);
@@ -182,10 +189,12 @@ private:
     // turn with a length each, and the input history the taps run over.
     const CorrectionTables::Set* tables_ = &CorrectionTables::builtIn();
     bool correctionEnabled_ = true;
+    bool plainFallback_ = true;
     int kernelLength_ = 0;
     alignas(16) float kernel_[CorrectionTables::kMaxKernelLength] = {};
     alignas(16) float target_[CorrectionTables::kMaxTargetLength] = {};
     alignas(16) float impulse_[kMaxTaps] = {};
+    alignas(16) float designed_[kMaxTaps] = {};  // the taps designed, until they are installed
     std::optional<CorrectionFir::NearDc> nearDc_;  // what the taps must add near DC, where the recipe asks
     bool slopeNearDc_ = false;                      // the slope there too, not the gain alone
     alignas(16) float taps_[2][kMaxTaps] = {};

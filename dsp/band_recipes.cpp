@@ -2,6 +2,7 @@
 
 #include "dsp/band_kind.h"
 #include "dsp/band_mapping.h"
+#include "dsp/correction_harm.h"
 #include "dsp/correction_lookup.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ void apply(BandRecipe& r, const T::Cell& c, bool mirrored = false, bool blocksDc
     // DC has none to move).
     r.outputGainTarget = c.length > 0 || blocksDc ? c.outputGain : 1.0f;
     r.correction.nearDc = NearDcRule::kGain;
+    r.correction.yieldsToPlain = !blocksDc;
     SectionDesign& m = r.main;
     const float q2 = m.q2 > 0.0f ? m.q2 : m.q1;
     m.frequency *= c.frequencyScale;
@@ -125,6 +127,7 @@ void highPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
 void lowPass1(BandRecipe& r, const T::Set& t, float f, float scale) {
     T::Cell c;
     if (!lookup<24, 1>(t.lowPass1, T::kLowPassFrequencies, nullptr, false, f, 0, 0, scale, c)) return;
+    r.correction.harmFloorDb = CorrectionHarm::kPassFilterFloorDb;
     if (c.length > 0 && c.prototype >= P::kHighShelfMid && c.prototype <= P::kLowShelfCorner) {
         const Bracket b = onGrid(T::kLowPassFrequencies, f, scale);
         const int i = b.index, j = b.last ? b.index : b.index + 1;
@@ -244,8 +247,10 @@ BandRecipe runRecipe(int kind, float f, float q, float gain, float fs, const T::
         break;
     case BandKind::kLowPass12:
         r.main = r.reference = section(f, q, gain, P::kLowPass2);
-        if (tables != nullptr && lookup(tables->lowPass2, T::kLowPassFrequencies, &T::kLowPass2Qs, false, f, q, 0, scale, c))
+        if (tables != nullptr && lookup(tables->lowPass2, T::kLowPassFrequencies, &T::kLowPass2Qs, false, f, q, 0, scale, c)) {
             apply(r, c);
+            r.correction.harmFloorDb = CorrectionHarm::kPassFilterFloorDb;
+        }
         break;
     case BandKind::kLowPass18:
         r.main = r.reference = section(f, q, gain, P::kLowPass2);

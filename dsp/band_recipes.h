@@ -29,6 +29,12 @@ struct CorrectionSettings {
     // (1 - fittedMix) fitted[0] + fittedMix fitted[1].
     const CorrectionTables::AirTapRow* fitted[2] = {nullptr, nullptr};
     float fittedMix = 0.0f;
+    // Set where the band has a plain bilinear design to fall back on (the tables of bells, shelves
+    // and low-passes): where the correction would leave the band further from its analog model
+    // than that design, the band runs it instead (see CorrectionHarm). Pass filters are judged only
+    // where the model lies above harmFloorDb.
+    bool yieldsToPlain = false;
+    double harmFloorDb = -1e9;
 };
 
 struct BandRecipe {

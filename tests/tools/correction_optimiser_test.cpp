@@ -297,6 +297,7 @@ TEST(TablePass, ARegionSearchedInsideItsLimitsIgnoresTheCellsAroundIt) {
         options.inDb = true, options.plainEnough = -1.0, options.inside = inside;
         options.fromHz = 5000.0f, options.belowHz = belowHz, options.qFrom = 1.4f, options.qTo = 3.0f;
         options.gainLow = -15, options.gainHigh = -12;
+        options.fallback = false;  // the bands would otherwise tame the wild cell themselves
         return TablePass::refineCell("bell", fi, qi, gi, options, shared, state);
     };
     const double withWild = scoreWith(false, 10001.0f);
@@ -325,12 +326,13 @@ TEST(TablePass, ASoftScoreStillMendsACellsOwnSettingsBelowANeighboursLimit) {
         TablePass::Options options;
         options.polish = true, options.kernel = 13, options.starts = 1, options.budget = 60;
         options.inDb = true, options.plainEnough = -1.0, options.soft = soft, options.broad = true;
-        options.rules = false;
+        options.rules = false, options.fallback = false;
         TablePass::refineCell("bell", fi, qi, gi, options, shared, state);
         const Scoring::Grid grid(44100.0f);
         Scoring::Setting s;
         s.kind = bell.kind, s.f = T::kBellFrequencies[fi], s.q = T::kBellQs[qi];
         s.gain = bellGainForQ(static_cast<float>(gi - 15), s.q);
+        s.fallback = false;
         s.prepare(grid);
         return Scoring::deviationDb(shared.set(), grid, s);
     };

@@ -42,6 +42,7 @@ void designAndVisit(const CorrectionTables::Set& set, const Grid& g, const Setti
     band.setSampleRate(g.fs);
     band.setCorrectionTables(&set);
     band.setCorrectionEnabled(correct);
+    band.setPlainFallback(s.fallback);
     BandResponse::design(band, {s.f, s.gain, s.q, s.kind});
     // From the top down: the large deviations lie high, so a hopeless candidate is dropped early.
     for (size_t i = g.hz.size(); i-- > 0;) {

@@ -40,6 +40,7 @@ struct Setting {
     double plainRegion[kRegions] = {};
     int passBandPoint = -1;
     bool rules = true;  // false: the deviation alone is scored
+    bool fallback = true;  // the band may give way to its plain design, as it does when it runs
     void prepare(const Grid& g);
 };
 

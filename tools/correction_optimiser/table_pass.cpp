@@ -333,7 +333,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
 
     if (options.inDb)
         for (Scoring::Setting& s : settings) s.fullTarget = 1.0, s.lowTarget = 0.0;
-    for (Scoring::Setting& s : settings) s.rules = options.rules;
+    for (Scoring::Setting& s : settings) s.rules = options.rules, s.fallback = options.fallback;
     const T::Set set = mine.set();
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;

@@ -66,6 +66,9 @@ struct Options {
     double soft = 0.0;
     // The pass-band and do-no-harm rules scored on top of the deviations (see Scoring).
     bool rules = true;
+    // Whether the bands scored may give way to their plain design where a correction does harm, as
+    // they do when they run; off, the tables' own corrections are scored.
+    bool fallback = true;
     // The cells a run searches (Hz at 44.1 kHz, Q, knob dB). With `inside`, settings towards cells
     // outside them are not scored: a region is searched as a whole, free of the kind of solution
     // the cells around it settled on, and a later pass joins it to them.

@@ -10,6 +10,9 @@
 namespace {
 // The second output gain tried when holding a pass band (see holdAtTop).
 constexpr float kHoldProbe = 1.05f;
+// The shorter tap sets tried beside the plain sections when a correction does harm.
+constexpr int kShortPlainTaps = 16;
+constexpr int kShortestPlainTaps = 8;
 
 // The analog model near DC at rate fs, from the reference section designed at four times the rate:
 // its DC gain is the model's, and its slope too to first order. The first-order high-pass is
@@ -28,6 +31,7 @@ void BandFilter::setSampleRate(float fs) {
     sampleRate_ = fs;
     rateScale_ = fs / 44100.0f;
     glide_ = 1.0 - std::exp(-1.0 / (0.002 * static_cast<double>(fs)));
+    harmGrid_.setRate(fs);
     designStep_ = DesignStep::kRecipe;
     redesignPending_ = false;
 }
@@ -79,7 +83,9 @@ void BandFilter::advanceDesign() {
             if (recipe_.correction.holdHz > 0.0) holdAtTop(length, reference);
             const CorrectionSettings& c = recipe_.correction;
             CorrectionFir::taps(target_, kernelLength_, impulse_, length, c.flatTaps, designed_, nearDc_, slopeNearDc_);
-            if (c.yieldsToPlain && plainFallback_) judgeCorrection(length, &reference);
+            // A design that newer values have overtaken is heard for a few milliseconds at most: the
+            // judgement waits for the design that stays.
+            if (c.yieldsToPlain && plainFallback_ && !redesignPending_) judgeCorrection(length, &reference);
         }
         designStep_ = fadeDone ? DesignStep::kInstall : DesignStep::kWaitFade;
         break;
@@ -115,12 +121,8 @@ std::complex<double> BandFilter::responseAtHold(int length, const BiquadCoeffici
     wantNearDc(reference);
     float set[kMaxTaps];
     CorrectionFir::taps(target_, kernelLength_, impulse_, length, recipe_.correction.flatTaps, set, nearDc_, slopeNearDc_);
-    const double hz = recipe_.correction.holdHz;
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * BiquadMath::kPi * hz / sampleRate_);
-    std::complex<double> h = BiquadMath::response(designCoeffs_, hz, sampleRate_);
-    std::complex<double> delay = 1.0;
-    for (int i = 0; i < length; ++i, delay *= z1) h += static_cast<double>(set[i]) * delay;
-    return h;
+    const double w = 2.0 * BiquadMath::kPi * recipe_.correction.holdHz / sampleRate_;
+    return CorrectionHarm::responseAt({designCoeffs_, BiquadCoefficients::identity(), set, length, 1.0}, std::polar(1.0, -w));
 }
 
 // The output gain g that puts the band on the wanted magnitude at the hold frequency. The taps'
@@ -150,44 +152,62 @@ void BandFilter::judgeCorrection(int length, const BiquadCoefficients* reference
     const BandRecipe plain = runRecipe(kind_, lastFrequency_, lastQ_, lastGain_, sampleRate_, nullptr);
     // Only a plain design of the same sections can take over (not, say, the Air band's nothing).
     if (!plain.iirActive || plain.useThirdSection || recipe_.useThirdSection) return;
-    Candidate bilinear{designSection(plain.main, sampleRate_),
-                       plain.useSecondSection ? designSection(plain.second, sampleRate_) : BiquadCoefficients::identity(),
-                       nullptr, 0, plain.outputGainTarget};
+    const Candidate bilinear{designSection(plain.main, sampleRate_),
+                             plain.useSecondSection ? designSection(plain.second, sampleRate_) : BiquadCoefficients::identity(),
+                             nullptr, 0, plain.outputGainTarget};
     // A neutral cell leaves the plain design as it is.
     if (length == 0 && bilinear.first == designCoeffs_ && bilinear.second == secondCoeffs_ &&
         plain.outputGainTarget == recipe_.outputGainTarget)
         return;
-    const BiquadCoefficients model = designSection(recipe_.reference, kModelRateFactor * sampleRate_);
-    const double floorDb = recipe_.correction.harmFloorDb;
-    const Deviations corrected =
-        deviations({designCoeffs_, secondCoeffs_, designed_, length, recipe_.outputGainTarget}, model, sampleRate_, floorDb);
-    const Deviations alone = deviations(bilinear, model, sampleRate_, floorDb);
-    if (!doesHarm(corrected, alone)) return;
+    Judgement j;
+    j.model = modelPower(designSection(recipe_.reference, kModelRateFactor * sampleRate_), harmGrid_,
+                         recipe_.correction.harmFloorDb, length > 0 ? 1 : kSectionsStride);
+    j.corrected = deviations({designCoeffs_, secondCoeffs_, designed_, length, recipe_.outputGainTarget}, j.model, harmGrid_);
+    j.plain = deviations(bilinear, j.model, harmGrid_);
+    if (!doesHarm(j.corrected, j.plain)) return;
 
-    // Another design takes over only where it is nowhere further from the model than the
-    // correction at its worst: the rules then choose.
-    const auto better = [&](const Deviations& d, double than) {
-        return d.largest() <= corrected.largest() && score(d, alone) < than;
-    };
     float own[kMaxTaps];
-    bool useTaps = false;
-    double best = score(corrected, alone);
-    if (length > 0 && reference != nullptr) {
-        plainTaps(bilinear, plain, *reference, length, own);
-        const Deviations tapped =
-            deviations({bilinear.first, bilinear.second, own, length, plain.outputGainTarget}, model, sampleRate_, floorDb);
-        useTaps = better(tapped, best);
-        if (useTaps) best = score(tapped, alone);
-    }
-    const bool usePlain = better(alone, best);
-    if (usePlain) useTaps = false;
-    if (!useTaps && !usePlain) return;
+    double best = score(j.corrected, j.plain);
+    const int taps = reference != nullptr ? bestPlainTaps(j, plain, bilinear, *reference, length, own, best) : 0;
+    if (j.takesOver(j.plain, best)) giveWay(plain, bilinear, nullptr, 0);
+    else if (taps > 0) giveWay(plain, bilinear, own, taps);
+}
 
+// Another design takes over only where it is nowhere further from the model than the correction at
+// its worst: the rules then choose.
+bool BandFilter::Judgement::takesOver(const CorrectionHarm::Deviations& d, double than) const {
+    return d.largest() <= corrected.largest() && CorrectionHarm::score(d, plain) < than;
+}
+
+// The plain sections with the cell's taps, and with fewer: shorter taps leave alone the long ringing
+// of a narrow band and mend only the broad error high up. Returns the length of the best set that
+// takes over from a design scoring `best` (which it lowers), 0 for none.
+int BandFilter::bestPlainTaps(const Judgement& j, const BandRecipe& plain, const CorrectionHarm::Candidate& bilinear,
+                              const BiquadCoefficients& reference, int length, float* out, double& best) const {
+    int chosen = 0, tried = 0;
+    for (int n : {length, std::min(length, kShortPlainTaps), std::min(length, kShortestPlainTaps)}) {
+        if (n == 0 || n == tried) continue;
+        tried = n;
+        float trial[kMaxTaps];
+        plainTaps(bilinear, plain, reference, n, trial);
+        const CorrectionHarm::Deviations d =
+            CorrectionHarm::deviations({bilinear.first, bilinear.second, trial, n, plain.outputGainTarget}, j.model, harmGrid_);
+        if (!j.takesOver(d, best)) continue;
+        best = CorrectionHarm::score(d, j.plain);
+        chosen = n;
+        std::copy(trial, trial + n, out);
+    }
+    return chosen;
+}
+
+// The band takes the plain design, with `n` taps of its own or none.
+void BandFilter::giveWay(const BandRecipe& plain, const CorrectionHarm::Candidate& bilinear, const float* taps, int n) {
     const CorrectionSettings settings = recipe_.correction;
     recipe_ = plain;
-    if (useTaps) {
+    if (n > 0) {
         recipe_.correction = settings;
-        std::copy(own, own + length, designed_);
+        recipe_.correction.length = n;
+        std::copy(taps, taps + n, designed_);
     }
     iirActive_ = true;
     designCoeffs_ = bilinear.first;

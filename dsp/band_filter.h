@@ -145,7 +145,17 @@ private:
     void wantNearDc(const BiquadCoefficients& reference);
     std::complex<double> responseAtHold(int length, const BiquadCoefficients& reference, float g);
     void holdAtTop(int length, const BiquadCoefficients& reference);
+    // What a correction is judged by: the model, the floor, and how far the correction and the
+    // plain design stray from the model.
+    struct Judgement {
+        CorrectionHarm::ModelPower model;
+        CorrectionHarm::Deviations corrected, plain;
+        bool takesOver(const CorrectionHarm::Deviations& d, double than) const;
+    };
     void judgeCorrection(int length, const BiquadCoefficients* reference);
+    int bestPlainTaps(const Judgement& j, const BandRecipe& plain, const CorrectionHarm::Candidate& bilinear,
+                      const BiquadCoefficients& reference, int length, float* out, double& best) const;
+    void giveWay(const BandRecipe& plain, const CorrectionHarm::Candidate& bilinear, const float* taps, int n);
     void plainTaps(const CorrectionHarm::Candidate& sections, const BandRecipe& plain, const BiquadCoefficients& reference,
                    int length, float* out) const;
     void record(const float* in, int n);
@@ -190,6 +200,7 @@ private:
     const CorrectionTables::Set* tables_ = &CorrectionTables::builtIn();
     bool correctionEnabled_ = true;
     bool plainFallback_ = true;
+    CorrectionHarm::Grid harmGrid_;  // where corrections are judged, at this rate
     int kernelLength_ = 0;
     alignas(16) float kernel_[CorrectionTables::kMaxKernelLength] = {};
     alignas(16) float target_[CorrectionTables::kMaxTargetLength] = {};

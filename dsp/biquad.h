@@ -69,10 +69,14 @@ inline BiquadCoefficients blended(const BiquadCoefficients& a, const BiquadCoeff
 // Prewarped analog angular frequency (rad/s) that the bilinear transform maps onto f.
 inline double prewarp(double f, double rate) { return 2.0 * rate * std::tan(kPi * f / rate); }
 
+// The section's response at z^-1 = z1.
+inline std::complex<double> responseAt(const BiquadCoefficients& c, std::complex<double> z1) {
+    return (c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2));
+}
+
 // The section's response at f (Hz) at sample rate `rate`.
 inline std::complex<double> response(const BiquadCoefficients& c, double f, double rate) {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * f / rate);  // z^-1
-    return (c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2));
+    return responseAt(c, std::polar(1.0, -2.0 * kPi * f / rate));
 }
 
 // The section's gain (magnitude) at f (Hz) at sample rate `rate`.

@@ -8,15 +8,20 @@ namespace CorrectionHarm {
 namespace {
 using Complex = std::complex<double>;
 
-Complex section(const BiquadCoefficients& c, Complex z1) {
-    return (c.b0 + z1 * (c.b1 + z1 * c.b2)) / (c.a0 + z1 * (c.a1 + z1 * c.a2));
-}
-
 // sum of taps[k] z1^k, by Horner's rule from the last tap.
 Complex taps(const float* t, int n, Complex z1) {
     Complex sum(0.0, 0.0);
     for (int k = n; k-- > 0;) sum = sum * z1 + static_cast<double>(t[k]);
     return sum;
+}
+
+// A section's response at z1, its division written out: the library's complex division guards
+// against overflow at a cost this loop need not pay (the denominators here are never near 0 or
+// infinity).
+Complex sectionAt(const BiquadCoefficients& c, Complex z1) {
+    const Complex num = c.b0 + z1 * (c.b1 + z1 * c.b2);
+    const Complex den = c.a0 + z1 * (c.a1 + z1 * c.a2);
+    return num * std::conj(den) / std::norm(den);
 }
 
 int regionOf(double hz) {
@@ -36,28 +41,63 @@ double excess(const Deviations& band, const Deviations& plain) {
 }
 }  // namespace
 
+Complex responseAt(const Candidate& band, Complex z1) {
+    return (BiquadMath::responseAt(band.first, z1) * BiquadMath::responseAt(band.second, z1) + taps(band.taps, band.length, z1)) *
+           band.outputGain;
+}
+
 double Deviations::largest() const { return *std::max_element(region.begin(), region.end()); }
 
-Deviations deviations(const Candidate& band, const BiquadCoefficients& model, float fs, double floorDb) {
+void Grid::setRate(float fs) {
     const double rate = fs;
     const double top = std::min(kTop, kTopFraction * rate);
-    const double floorPower = std::pow(10.0, floorDb / 10.0);
-    // The extremes of |band|^2 / |model|^2 per region: the logarithms are taken once at the end.
-    std::array<double, kRegions> lowest, highest;
-    lowest.fill(1.0), highest.fill(1.0);
-    Deviations out;
     for (int i = 0; i < kPoints; ++i) {
         const double hz = kRegionEdges[0] * std::pow(top / kRegionEdges[0], i / static_cast<double>(kPoints - 1));
         const double w = 2.0 * BiquadMath::kPi * hz / rate;
-        const Complex z1 = std::polar(1.0, -w);
-        const double wanted = std::norm(section(model, std::polar(1.0, -w / kModelRateFactor)));
-        if (!(wanted >= floorPower)) continue;
-        const Complex h = (section(band.first, z1) * section(band.second, z1) + taps(band.taps, band.length, z1)) * band.outputGain;
-        const double ratio = std::norm(h) / wanted;
+        const size_t k = static_cast<size_t>(i);
+        z1[k] = std::polar(1.0, -w);
+        z1Real[k] = z1[k].real(), z1Imag[k] = z1[k].imag();
+        modelZ1[k] = std::polar(1.0, -w / kModelRateFactor);
+        region[k] = static_cast<unsigned char>(regionOf(hz));
+    }
+}
+
+ModelPower modelPower(const BiquadCoefficients& model, const Grid& grid, double floorDb, int stride) {
+    const double floorPower = std::pow(10.0, floorDb / 10.0);
+    ModelPower power{};
+    for (size_t i = 0; i < kPoints; i += static_cast<size_t>(stride)) {
+        const Complex z1 = grid.modelZ1[i];
+        const double p = std::norm(model.b0 + z1 * (model.b1 + z1 * model.b2)) / std::norm(model.a0 + z1 * (model.a1 + z1 * model.a2));
+        power[i] = p >= floorPower ? p : 0.0;
+    }
+    return power;
+}
+
+Deviations deviations(const Candidate& band, const ModelPower& model, const Grid& grid) {
+    // The extremes of |band|^2 / |model|^2 per region: the logarithms are taken once at the end.
+    std::array<double, kRegions> lowest, highest;
+    lowest.fill(1.0), highest.fill(1.0);
+    // The taps' response at every point, by Horner's rule from the last tap, the points innermost so
+    // that the sums run in vectors.
+    std::array<double, kPoints> re{}, im{};
+    for (int k = band.length; k-- > 0;) {
+        const double t = band.taps[k];
+        for (size_t i = 0; i < kPoints; ++i) {
+            const double r = re[i] * grid.z1Real[i] - im[i] * grid.z1Imag[i] + t;
+            im[i] = re[i] * grid.z1Imag[i] + im[i] * grid.z1Real[i];
+            re[i] = r;
+        }
+    }
+    Deviations out;
+    for (size_t i = 0; i < kPoints; ++i) {
+        if (!(model[i] > 0.0)) continue;
+        const Complex z1 = grid.z1[i];
+        const Complex h = (sectionAt(band.first, z1) * sectionAt(band.second, z1) + Complex(re[i], im[i])) * band.outputGain;
+        const double ratio = std::norm(h) / model[i];
         if (i == 0) out.lowest = distanceDb(ratio);
-        const int r = regionOf(hz);
-        lowest[static_cast<size_t>(r)] = std::min(lowest[static_cast<size_t>(r)], ratio);
-        highest[static_cast<size_t>(r)] = std::max(highest[static_cast<size_t>(r)], ratio);
+        const size_t r = grid.region[i];
+        lowest[r] = std::min(lowest[r], ratio);
+        highest[r] = std::max(highest[r], ratio);
     }
     for (size_t r = 0; r < kRegions; ++r) out.region[r] = std::max(distanceDb(lowest[r]), distanceDb(highest[r]));
     return out;

@@ -10,6 +10,7 @@
 #include "dsp/biquad.h"
 
 #include <array>
+#include <complex>
 
 namespace CorrectionHarm {
 
@@ -40,6 +41,9 @@ struct Candidate {
     double outputGain = 1.0;
 };
 
+// The candidate's response at z^-1 = z1.
+std::complex<double> responseAt(const Candidate& band, std::complex<double> z1);
+
 // Largest deviation from the model in each region, and at the lowest point (the pass band of the
 // bands that act high up), dB.
 struct Deviations {
@@ -48,9 +52,26 @@ struct Deviations {
     double largest() const;
 };
 
-// `model` is designed at kModelRateFactor times fs; points where it lies below `floorDb` are
-// skipped.
-Deviations deviations(const Candidate& band, const BiquadCoefficients& model, float fs, double floorDb = -1e9);
+// The measuring points at one rate: z^-1 at the band's rate and at the model's, and the region of
+// each. Worked out once per rate (setRate allocates nothing and may run wherever the rate is set).
+struct Grid {
+    std::array<std::complex<double>, kPoints> z1{}, modelZ1{};
+    std::array<double, kPoints> z1Real{}, z1Imag{};  // z1 again, apart: the taps' sums run over every point at once
+    std::array<unsigned char, kPoints> region{};
+    void setRate(float fs);
+};
+
+// The model's power at each point: `model` designed at kModelRateFactor times the rate; 0 marks a
+// point where it lies below `floorDb` (not judged).
+using ModelPower = std::array<double, kPoints>;
+// Every `stride`-th point only (the points between keep 0).
+ModelPower modelPower(const BiquadCoefficients& model, const Grid& grid, double floorDb = -1e9, int stride = 1);
+
+Deviations deviations(const Candidate& band, const ModelPower& model, const Grid& grid);
+
+// Sections alone, without taps, differ from each other smoothly: every kSectionsStride-th point
+// judges them.
+constexpr int kSectionsStride = 3;
 
 // Each decibel a design strays beyond the plain one in some region (less kHarmAllowed), or off the
 // pass band (less kPassBandAllowed), counts as this many decibels of deviation: a correction must

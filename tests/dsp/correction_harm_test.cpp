@@ -55,25 +55,29 @@ Measured measure(int kind, float f, float q, float gain, float fs, Mode mode, do
 TEST(CorrectionHarm, DeviationsAreMeasuredRegionByRegionAgainstTheModel) {
     using namespace CorrectionHarm;
     const float fs = 44100.0f;
+    Grid grid;
+    grid.setRate(fs);
     const BiquadCoefficients flat = BiquadCoefficients::identity();
+    const ModelPower flatModel = modelPower(flat, grid);
     // 0.1 dB of output gain shows in every region and at the lowest point.
-    const Deviations louder = deviations({flat, flat, nullptr, 0, std::pow(10.0, 0.1 / 20.0)}, flat, fs);
+    const Deviations louder = deviations({flat, flat, nullptr, 0, std::pow(10.0, 0.1 / 20.0)}, flatModel, grid);
     for (double r : louder.region) EXPECT_NEAR(r, 0.1, 1e-9);
     EXPECT_NEAR(louder.lowest, 0.1, 1e-9);
     // A high shelf at 15 kHz strays from a flat model high up, hardly below 5 kHz.
     const BiquadCoefficients shelf = designSection(design(SectionPrototype::kHighShelfMid, 15000.0f, 0.7f, 3.0f), fs);
-    const Deviations shelved = deviations({shelf, flat, nullptr, 0, 1.0}, flat, fs);
+    const Deviations shelved = deviations({shelf, flat, nullptr, 0, 1.0}, flatModel, grid);
     EXPECT_LT(shelved.region[0], 0.05);
     EXPECT_GT(shelved.region[2], 1.0);
     EXPECT_DOUBLE_EQ(shelved.largest(), shelved.region[2]);
     // Taps count: a single tap of 0.1 beside the flat section is +0.83 dB at DC.
     const float tap[1] = {0.1f};
-    EXPECT_NEAR(deviations({flat, flat, tap, 1, 1.0}, flat, fs).lowest, 20.0 * std::log10(1.1), 1e-4);
+    EXPECT_NEAR(deviations({flat, flat, tap, 1, 1.0}, flatModel, grid).lowest, 20.0 * std::log10(1.1), 1e-4);
     // Against a low-pass model a flat band is judged only where the model lies above the floor.
     const BiquadCoefficients lowPass =
-        designSection(design(SectionPrototype::kLowPass2, 2000.0f, 0.7f, 0.0f), CorrectionHarm::kModelRateFactor * fs);
-    EXPECT_GT(deviations({flat, flat, nullptr, 0, 1.0}, lowPass, fs).largest(), 30.0);
-    EXPECT_LE(deviations({flat, flat, nullptr, 0, 1.0}, lowPass, fs, kPassFilterFloorDb).largest(), -kPassFilterFloorDb + 1e-9);
+        designSection(design(SectionPrototype::kLowPass2, 2000.0f, 0.7f, 0.0f), kModelRateFactor * fs);
+    EXPECT_GT(deviations({flat, flat, nullptr, 0, 1.0}, modelPower(lowPass, grid), grid).largest(), 30.0);
+    EXPECT_LE(deviations({flat, flat, nullptr, 0, 1.0}, modelPower(lowPass, grid, kPassFilterFloorDb), grid).largest(),
+              -kPassFilterFloorDb + 1e-9);
 }
 
 TEST(CorrectionHarm, TheRulesWeighHarmAndThePassBandAgainstTheLargestDeviation) {

@@ -16,13 +16,13 @@ constexpr double kLowBandTop = 10000.0;
 // beyond the plain band. Each decibel beyond costs kRuleWeight units of target.
 constexpr double kPassBandReach = 1.0;  // the high-pass at the top
 constexpr double kDcPassBandReach = 0.1;  // the others at 20 Hz, where they barely act
-constexpr double kPassBandAllowed = 0.015;
-constexpr double kHarmAllowed = 0.04;
+using CorrectionHarm::kHarmAllowed;
+using CorrectionHarm::kPassBandAllowed;
 constexpr double kRuleWeight = 40.0;
 
 int regionOf(double hz) {
     int r = 0;
-    while (r + 1 < kRegions && hz >= kRegionEdges[r + 1]) ++r;
+    while (r + 1 < kRegions && hz >= kRegionEdges[static_cast<size_t>(r + 1)]) ++r;
     return r;
 }
 

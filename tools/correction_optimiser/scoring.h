@@ -8,6 +8,7 @@
 // than a little beyond the plain bilinear band's largest deviation there.
 #pragma once
 
+#include "dsp/correction_harm.h"
 #include "dsp/correction_tables.h"
 
 #include <complex>
@@ -24,8 +25,9 @@ struct Grid {
     explicit Grid(float rate);
 };
 
-constexpr int kRegions = 3;
-constexpr double kRegionEdges[kRegions] = {20.0, 5000.0, 10000.0};
+// The regions of the do-no-harm rule: those the bands judge their own corrections by.
+constexpr int kRegions = CorrectionHarm::kRegions;
+inline constexpr const auto& kRegionEdges = CorrectionHarm::kRegionEdges;
 
 // A band setting, the analog response it is held to and the targets it is counted against.
 struct Setting {

@@ -267,6 +267,37 @@ TEST(CorrectionDesign, BelowTheCorrectionRangeTheDesignIsDoneInOneStep) {
     EXPECT_EQ(band.correctionInUse(), 0);
 }
 
+TEST(CorrectionDesign, ABandSweptOntoAHarmfulBlendSettlesOnTheJudgedDesignAndAllocatesNothing) {
+    // Swept every sub-block, the designs overtaken by newer values are not judged; the one that
+    // stays is, and the band ends exactly as a band designed at rest there (2.5 kHz, Q 5, knob
+    // -12 dB: half-way between two cells, where the plain design takes over).
+    const float q = 5.0f, gain = bellGainForQ(-12.0f, q);
+    const BandValues rest{2518.0f, gain, q, BandKind::kBell};
+    BandFilter swept, still;
+    float buf[44] = {};
+    swept.process(buf, 44, {1500.0f, gain, q, BandKind::kBell});
+    const long before = allocations.load();
+    for (int i = 0; i < 40; ++i) {
+        std::fill(buf, buf + 44, 0.0f);
+        swept.process(buf, 44, {1500.0f + 25.5f * static_cast<float>(i), gain, q, BandKind::kBell});
+    }
+    for (int i = 0; i < 40; ++i) {
+        std::fill(buf, buf + 44, 0.0f);
+        swept.process(buf, 44, rest);
+    }
+    EXPECT_EQ(allocations.load(), before);
+    ASSERT_EQ(swept.designStep(), DesignStep::kIdle);
+    BandResponse::design(still, rest);
+    EXPECT_EQ(swept.correctionInUse(), still.correctionInUse());
+    for (double f : {100.0, 2000.0, 2518.0, 3000.0, 12000.0})
+        EXPECT_NEAR(BandResponse::magnitudeDb(swept, f), BandResponse::magnitudeDb(still, f), 1e-9) << f;
+    // And the design at rest is the judged one: the tables alone would be 0.5 dB off at the cut.
+    BandFilter tablesAlone;
+    tablesAlone.setPlainFallback(false);
+    BandResponse::design(tablesAlone, rest);
+    EXPECT_GT(std::fabs(BandResponse::magnitudeDb(tablesAlone, 2440.0) - BandResponse::magnitudeDb(still, 2440.0)), 0.2);
+}
+
 TEST(CorrectionDesign, StepsAreSpreadOverSubBlocksAndAllocateNothing) {
     BandFilter band;
     float buf[44] = {};

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -213,48 +214,36 @@ Alone alone(const std::string& table, int fi, int qi, int gi, const Options& opt
     return out;
 }
 
-double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
-                  OptimiserState& state) {
-    const Shape shape = shapeOf(table);
-    const Scoring::Grid grid(44100.0f);
-    const int index = cellIndex(shape, fi, qi, gi);
-    WorkingTables mine;
-    {
-        std::lock_guard<std::mutex> lock(state.mutex);
-        mine = shared;
-    }
-    std::vector<Cell>& cells = *mine.table(table);
-    // With one kernel for every cell the larger-kernel rule between corners changes nothing, so a
-    // cell's neighbours cannot swap its kernel under it.
-    const unsigned free = options.kernel >= 0 ? shape.free & ~CellSearch::kKernelLength : shape.free;
-    const auto fitted = [&](Cell c) {
-        if ((shape.free & CellSearch::kGainOffset) == 0) c.gainOffset = 0.0f;
-        if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
-        if (options.prototype >= 0) c.prototype = options.prototype;
-        return c;
-    };
-    // A cell searched for another main prototype starts afresh: its entries suited the old one.
-    const bool newPrototype = options.prototype >= 0 && cells[static_cast<size_t>(index)].prototype != options.prototype;
-    const Cell current = fitted(cells[static_cast<size_t>(index)]);
-
-    // Settings users cannot reach are not scored, the grid point included: a cell whose every
-    // setting is out of reach is never heard and stays neutral.
-    const Scoring::Setting at = settingAt(table, shape, grid, fi, qi, gi);
+namespace {
+// The settings a cell is scored on and the neighbour cells it may start from.
+struct Neighbourhood {
     std::vector<Scoring::Setting> settings;
+    std::vector<Cell> seeds;
+};
+
+// Whether users can reach a setting: others are never heard and not scored.
+bool heard(const Shape& shape, const Scoring::Setting& s) {
+    const bool inQ = shape.heardQ == nullptr || (s.q >= shape.heardQ(s.f, false) * 0.999f && s.q <= shape.heardQ(s.f, true) * 1.001f);
+    return inQ && s.q >= shape.qLow * 0.999f && s.q <= shape.qHigh * 1.001f;
+}
+
+// With `inside`, whether a neighbour lies outside the run's limits.
+bool outsideRun(const Shape& shape, const Options& options, int f2, int q2, int g2) {
+    if (!options.inside) return false;
+    const float f = shape.frequencies[f2], q = shape.qs != nullptr ? shape.qs[q2] : 0.0f;
+    const int knob = shape.gainAxis ? g2 - 15 : 0;
+    return f < options.fromHz || f >= options.belowHz || (shape.qs != nullptr && (q < options.qFrom || q > options.qTo)) ||
+           knob < options.gainLow || knob > options.gainHigh;
+}
+
+// The settings towards the cell's face neighbours (frequency, Q, gain and the frequency-Q
+// diagonals), and those neighbours as seeds.
+void addFaceSettings(Neighbourhood& n, const std::string& table, const Shape& shape, const Scoring::Grid& grid, int fi, int qi,
+                     int gi, const Options& options, OptimiserState& state, const std::vector<Cell>& cells,
+                     const std::function<Cell(Cell)>& fitted) {
     const auto add = [&](Scoring::Setting s) {
-        const bool heard = shape.heardQ == nullptr ||
-                           (s.q >= shape.heardQ(s.f, false) * 0.999f && s.q <= shape.heardQ(s.f, true) * 1.001f);
-        if (heard && s.q >= shape.qLow * 0.999f && s.q <= shape.qHigh * 1.001f) settings.push_back(std::move(s));
+        if (heard(shape, s)) n.settings.push_back(std::move(s));
     };
-    add(at);
-    const auto outside = [&](int f2, int q2, int g2) {
-        if (!options.inside) return false;
-        const float f = shape.frequencies[f2], q = shape.qs != nullptr ? shape.qs[q2] : 0.0f;
-        const int knob = shape.gainAxis ? g2 - 15 : 0;
-        return f < options.fromHz || f >= options.belowHz || (shape.qs != nullptr && (q < options.qFrom || q > options.qTo)) ||
-               knob < options.gainLow || knob > options.gainHigh;
-    };
-    std::vector<Cell> seeds{current, fitted(Cell{})};
     const int around[10][3] = {{-1, 0, 0}, {1, 0, 0},   {0, -1, 0}, {0, 1, 0}, {0, 0, -1},
                                {0, 0, 1},  {-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
     for (const auto& d : around) {
@@ -262,7 +251,7 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount) continue;
         if (!shape.gainAxis && d[2] != 0) continue;
         if (shape.gainAxis && (g2 < 0 || g2 >= T::kGainSteps)) continue;
-        if (outside(f2, q2, g2)) continue;
+        if (outsideRun(shape, options, f2, q2, g2)) continue;
         const int other = cellIndex(shape, f2, q2, g2);
         const bool flat = shape.gainAxis && g2 == kFlatGainIndex;
         const bool finished = flat || state.isDone(table, other);
@@ -281,121 +270,188 @@ double refineCell(const std::string& table, int fi, int qi, int gi, const Option
         if (shape.gainAxis && d[0] != 0 && d[1] != 0 && d[2] == 0)
             for (const auto& [uf, uq] : {std::pair{0.25f, 0.25f}, std::pair{0.25f, 0.5f}, std::pair{0.5f, 0.25f}})
                 add(settingAt(table, shape, grid, fi + uf * d[0], qi + uq * d[1], gi));
-        if (!flat) {
-            seeds.push_back(fitted(cells[static_cast<size_t>(other)]));
+        if (!flat) n.seeds.push_back(fitted(cells[static_cast<size_t>(other)]));
+    }
+}
+
+// Along the highest Q users can set, where the band reads this cell: the low-pass deviates most
+// there, and the lines above cross that edge only here and there.
+void addHighestQSettings(Neighbourhood& n, const std::string& table, const Shape& shape, const Scoring::Grid& grid, int fi,
+                         int qi, int gi) {
+    if (shape.heardQ == nullptr) return;
+    for (int df : {-1, 1}) {
+        if (fi + df < 0 || fi + df >= shape.frequencyCount) continue;
+        for (float u : {0.0f, 0.1f, 0.25f, 0.5f, 0.75f, 0.9f}) {
+            if (u == 0.0f && df < 0) continue;
+            const float f = (1.0f - u) * shape.frequencies[fi] + u * shape.frequencies[fi + df];
+            const float q = shape.heardQ(f, true);
+            float qx;
+            if (q >= shape.qs[qi] && qi + 1 < shape.qCount && q <= shape.qs[qi + 1])
+                qx = static_cast<float>(qi) + (q - shape.qs[qi]) / (shape.qs[qi + 1] - shape.qs[qi]);
+            else if (q < shape.qs[qi] && qi > 0 && q >= shape.qs[qi - 1])
+                qx = static_cast<float>(qi) - (shape.qs[qi] - q) / (shape.qs[qi] - shape.qs[qi - 1]);
+            else
+                continue;
+            Scoring::Setting s = settingAt(table, shape, grid, static_cast<float>(fi) + u * static_cast<float>(df), qx, gi);
+            if (heard(shape, s)) n.settings.push_back(std::move(s));
         }
     }
-    // Along the highest Q users can set, where the band reads this cell: the low-pass deviates most
-    // there, and the lines above cross that edge only here and there.
-    if (shape.heardQ != nullptr)
-        for (int df : {-1, 1}) {
-            if (fi + df < 0 || fi + df >= shape.frequencyCount) continue;
-            for (float u : {0.0f, 0.1f, 0.25f, 0.5f, 0.75f, 0.9f}) {
-                if (u == 0.0f && df < 0) continue;
-                const float f = (1.0f - u) * shape.frequencies[fi] + u * shape.frequencies[fi + df];
-                const float q = shape.heardQ(f, true);
-                float qx;
-                if (q >= shape.qs[qi] && qi + 1 < shape.qCount && q <= shape.qs[qi + 1])
-                    qx = static_cast<float>(qi) + (q - shape.qs[qi]) / (shape.qs[qi + 1] - shape.qs[qi]);
-                else if (q < shape.qs[qi] && qi > 0 && q >= shape.qs[qi - 1])
-                    qx = static_cast<float>(qi) - (shape.qs[qi] - q) / (shape.qs[qi] - shape.qs[qi - 1]);
-                else
+}
+
+// Inside the cells of three axes the band blends up to eight cells: half-way along the diagonals
+// that involve the gain axis (frequency and gain, Q and gain, and all three), where cells of
+// different character meet worst.
+void addGainDiagonalSettings(Neighbourhood& n, const std::string& table, const Shape& shape, const Scoring::Grid& grid, int fi,
+                             int qi, int gi, const Options& options, OptimiserState& state) {
+    if (!shape.gainAxis) return;
+    for (int df = -1; df <= 1; ++df)
+        for (int dq = -1; dq <= 1; ++dq)
+            for (int dg : {-1, 1}) {
+                if (df == 0 && dq == 0) continue;
+                const int f2 = fi + df, q2 = qi + dq, g2 = gi + dg;
+                if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount || g2 < 0 || g2 >= T::kGainSteps)
                     continue;
-                add(settingAt(table, shape, grid, static_cast<float>(fi) + u * static_cast<float>(df), qx, gi));
-            }
-        }
-    // Inside the cells of three axes the band blends up to eight cells: half-way along the diagonals
-    // that involve the gain axis (frequency and gain, Q and gain, and all three), where cells of
-    // different character meet worst.
-    if (shape.gainAxis)
-        for (int df = -1; df <= 1; ++df)
-            for (int dq = -1; dq <= 1; ++dq)
-                for (int dg : {-1, 1}) {
-                    if (df == 0 && dq == 0) continue;
-                    const int f2 = fi + df, q2 = qi + dq, g2 = gi + dg;
-                    if (f2 < 0 || f2 >= shape.frequencyCount || q2 < 0 || q2 >= shape.qCount || g2 < 0 ||
-                        g2 >= T::kGainSteps)
-                        continue;
-                    if (!options.polish && g2 != kFlatGainIndex && !state.isDone(table, cellIndex(shape, f2, q2, g2)))
-                        continue;
-                    if (outside(f2, q2, g2)) continue;
-                    for (float u : {0.25f, 0.5f}) add(settingAt(table, shape, grid, fi + u * df, qi + u * dq, gi + u * dg));
+                if (!options.polish && g2 != kFlatGainIndex && !state.isDone(table, cellIndex(shape, f2, q2, g2))) continue;
+                if (outsideRun(shape, options, f2, q2, g2)) continue;
+                for (float u : {0.25f, 0.5f}) {
+                    Scoring::Setting s = settingAt(table, shape, grid, fi + u * df, qi + u * dq, gi + u * dg);
+                    if (heard(shape, s)) n.settings.push_back(std::move(s));
                 }
-    // The last frequency point also serves every frequency above it that users can set, up to 20 kHz
-    // itself for most bands, where the section's adjusted frequency can pass half the rate.
+            }
+}
+
+// Every setting a cell is scored on: its grid point (when users can reach it), the blends towards
+// its neighbours, and for the last frequency point every frequency above it users can set (up to
+// 20 kHz itself for most bands, where the section's adjusted frequency can pass half the rate).
+Neighbourhood neighbourhood(const std::string& table, const Shape& shape, const Scoring::Grid& grid, int fi, int qi, int gi,
+                            const Options& options, OptimiserState& state, const std::vector<Cell>& cells,
+                            const std::function<Cell(Cell)>& fitted) {
+    Neighbourhood n;
+    const Scoring::Setting at = settingAt(table, shape, grid, fi, qi, gi);
+    if (heard(shape, at)) n.settings.push_back(at);
+    addFaceSettings(n, table, shape, grid, fi, qi, gi, options, state, cells, fitted);
+    addHighestQSettings(n, table, shape, grid, fi, qi, gi);
+    addGainDiagonalSettings(n, table, shape, grid, fi, qi, gi, options, state);
     if (fi == shape.frequencyCount - 1)
         for (float f = shape.frequencies[fi] * 1.25f; f < shape.topHz * 1.25f; f *= 1.25f) {
             Scoring::Setting s = at;
             s.f = std::min(f, shape.topHz);
             s.prepare(grid);
-            settings.push_back(s);
+            n.settings.push_back(s);
         }
+    for (Scoring::Setting& s : n.settings) {
+        if (options.inDb) s.fullTarget = 1.0, s.lowTarget = 0.0;
+        s.rules = options.rules, s.fallback = options.fallback;
+    }
+    return n;
+}
 
-    if (options.inDb)
-        for (Scoring::Setting& s : settings) s.fullTarget = 1.0, s.lowTarget = 0.0;
-    for (Scoring::Setting& s : settings) s.rules = options.rules, s.fallback = options.fallback;
+// The seeds of a fresh search: the coarse grid (a first pass, or a new prototype), every phase
+// (--broad), and cells around the kernel phases that suit the grid point best. Good phases lie in
+// valleys about 0.01 wide, which a coarse grid of seeds and the descent's first steps miss: they are
+// scanned on the grid point, and seeds made around the best.
+void addSearchSeeds(std::vector<Cell>& seeds, const std::string& table, const Shape& shape, const Scoring::Grid& grid, int fi,
+                    int qi, int gi, int index, const Options& options, bool fresh, unsigned free, std::vector<Cell>& cells,
+                    const T::Set& set, const std::function<Cell(Cell)>& fitted) {
+    if (fresh)
+        for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
+    if (options.broad) addEveryPhaseSeeds(seeds, table, fitted);
+    if ((free & CellSearch::kKernelPhase) == 0) return;
+    const Cell probe = phaseProbe(fitted(Cell{}), options);
+    const auto scan = phaseScan(cells, index, probe, set, grid, settingAt(table, shape, grid, fi, qi, gi), 60);
+    for (size_t k = 0; k < 3; ++k)
+        for (int n : {8, 16, 24, 32, 44})
+            for (float flat : {0.3f, 0.8f}) {
+                Cell c = probe;
+                c.kernelPhase = scan[k].second, c.length = n, c.flatTaps = flat;
+                seeds.push_back(c);
+            }
+}
+
+// The cell without taps, keeping the kernel phase, so that a corrected neighbour blends towards a
+// phase that suits it.
+Cell neutralKeepingPhase(const Cell& current) {
+    Cell neutral{};
+    neutral.kernelPhase = current.kernelPhase, neutral.kernelLengthIndex = current.kernelLengthIndex;
+    return neutral;
+}
+
+void report(const std::string& table, const Shape& shape, int fi, int qi, int gi, const Options& options, double score,
+            double before, double plain, const Cell& best) {
+    char gain[32] = "";
+    if (shape.gainAxis) std::snprintf(gain, sizeof gain, " gain %+d", gi - 15);
+    std::printf("%s%s f %.0f q %.2f%s: %.3f %s (was %.3f, plain %.3f), N %d\n", options.polish ? "polish " : "",
+                table.c_str(), shape.frequencies[fi], shape.qs != nullptr ? shape.qs[qi] : 0.7f, gain, score,
+                options.inDb ? "dB" : "of target", before, plain, best.length);
+    std::fflush(stdout);
+}
+}  // namespace
+
+double refineCell(const std::string& table, int fi, int qi, int gi, const Options& options, WorkingTables& shared,
+                  OptimiserState& state) {
+    const Shape shape = shapeOf(table);
+    const Scoring::Grid grid(44100.0f);
+    const int index = cellIndex(shape, fi, qi, gi);
+    WorkingTables mine;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        mine = shared;
+    }
+    std::vector<Cell>& cells = *mine.table(table);
+    // With one kernel for every cell the larger-kernel rule between corners changes nothing, so a
+    // cell's neighbours cannot swap its kernel under it.
+    const unsigned free = options.kernel >= 0 ? shape.free & ~CellSearch::kKernelLength : shape.free;
+    const std::function<Cell(Cell)> fitted = [&](Cell c) {
+        if ((shape.free & CellSearch::kGainOffset) == 0) c.gainOffset = 0.0f;
+        if (options.kernel >= 0) c.kernelLengthIndex = options.kernel;
+        if (options.prototype >= 0) c.prototype = options.prototype;
+        return c;
+    };
+    // A cell searched for another main prototype starts afresh: its entries suited the old one.
+    const bool newPrototype = options.prototype >= 0 && cells[static_cast<size_t>(index)].prototype != options.prototype;
+    const Cell current = fitted(cells[static_cast<size_t>(index)]);
+    Neighbourhood n = neighbourhood(table, shape, grid, fi, qi, gi, options, state, cells, fitted);
+    std::vector<Cell> seeds{current, fitted(Cell{})};
+    seeds.insert(seeds.end(), n.seeds.begin(), n.seeds.end());
+
     const T::Set set = mine.set();
     const CellSearch::Score score = [&](const Cell& c, double bound) {
         cells[static_cast<size_t>(index)] = c;
         const double p = (options.inDb ? kDbPenaltyShare : 1.0) * Scoring::penalty(c);
         double worst = 0.0, sum = 0.0;
         // The mean counts deviations alone: a broken rule next to a wild neighbour would swamp it.
-        for (const Scoring::Setting& s : settings) {
+        for (const Scoring::Setting& s : n.settings) {
             double rules = 0.0;
             const double d = Scoring::deviation(set, grid, s, true, bound - p, &rules);
             worst = std::max(worst, d), sum += d - rules;
             if (worst + p > bound) break;
         }
-        return worst + p + options.soft * sum / static_cast<double>(settings.size());
+        return worst + p + options.soft * sum / static_cast<double>(n.settings.size());
     };
     const double before = score(current, 1e30);
     double plain = 0.0;
-    for (const Scoring::Setting& s : settings) plain = std::max(plain, Scoring::deviation(set, grid, s, false));
+    for (const Scoring::Setting& s : n.settings) plain = std::max(plain, Scoring::deviation(set, grid, s, false));
 
     Cell best = current;
     double bestScore = before;
     if (plain <= options.plainEnough) {
-        // No taps; the kernel phase stays, so that a corrected neighbour blends towards a phase
-        // that suits it.
-        best = Cell{};
-        best.kernelPhase = current.kernelPhase, best.kernelLengthIndex = current.kernelLengthIndex;
+        // No taps where the plain band already does well enough.
+        best = neutralKeepingPhase(current);
         bestScore = score(best, 1e30);
     } else if (before > options.keep) {
-        if (!options.polish || newPrototype) {
-            for (const Cell& c : CellSearch::coarseSeeds()) seeds.push_back(fitted(c));
-        }
-        if (options.broad) addEveryPhaseSeeds(seeds, table, fitted);
-        // The kernel phase lines the reference's band-limited impulse response up with the main
-        // section's; good phases lie in valleys about 0.01 wide, which a coarse grid of seeds and the
-        // descent's first steps miss. They are scanned on the grid point, and seeds made around the best.
-        if ((free & CellSearch::kKernelPhase) != 0) {
-            const Cell probe = phaseProbe(fitted(Cell{}), options);
-            const auto scan = phaseScan(cells, index, probe, set, grid, at, 60);
-            for (size_t k = 0; k < 3; ++k)
-                for (int n : {8, 16, 24, 32, 44})
-                    for (float flat : {0.3f, 0.8f}) {
-                        Cell c = probe;
-                        c.kernelPhase = scan[k].second, c.length = n, c.flatTaps = flat;
-                        seeds.push_back(c);
-                    }
-        }
+        addSearchSeeds(seeds, table, shape, grid, fi, qi, gi, index, options, !options.polish || newPrototype, free, cells, set,
+                       fitted);
         double found = 0.0;
         const Cell c = CellSearch::fromSeeds(score, seeds, options.starts, options.budget, found, free);
         if (found < bestScore) bestScore = found, best = c;
         // Against its neighbours as they stand, no taps at all may still do best: a search from
         // corrected seeds never lands there by itself.
-        Cell neutral{};
-        neutral.kernelPhase = current.kernelPhase, neutral.kernelLengthIndex = current.kernelLengthIndex;
+        const Cell neutral = neutralKeepingPhase(current);
         const double none = score(neutral, bestScore);
         if (none < bestScore) bestScore = none, best = neutral;
     }
     state.finishCell(shared, table, index, best, bestScore, plain);
-    char gain[32] = "";
-    if (shape.gainAxis) std::snprintf(gain, sizeof gain, " gain %+d", gi - 15);
-    std::printf("%s%s f %.0f q %.2f%s: %.3f %s (was %.3f, plain %.3f), N %d\n", options.polish ? "polish " : "",
-                table.c_str(), shape.frequencies[fi], shape.qs != nullptr ? shape.qs[qi] : 0.7f, gain, bestScore,
-                options.inDb ? "dB" : "of target", before, plain, best.length);
-    std::fflush(stdout);
+    report(table, shape, fi, qi, gi, options, bestScore, before, plain, best);
     return bestScore;
 }
 }  // namespace TablePass

@@ -145,8 +145,8 @@ private:
     void wantNearDc(const BiquadCoefficients& reference);
     std::complex<double> responseAtHold(int length, const BiquadCoefficients& reference, float g);
     void holdAtTop(int length, const BiquadCoefficients& reference);
-    // What a correction is judged by: the model, the floor, and how far the correction and the
-    // plain design stray from the model.
+    // What a correction is judged by: the model's power at each point, and how far the correction
+    // and the plain design stray from it.
     struct Judgement {
         CorrectionHarm::ModelPower model;
         CorrectionHarm::Deviations corrected, plain;

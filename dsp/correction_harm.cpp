@@ -42,8 +42,7 @@ double excess(const Deviations& band, const Deviations& plain) {
 }  // namespace
 
 Complex responseAt(const Candidate& band, Complex z1) {
-    return (BiquadMath::responseAt(band.first, z1) * BiquadMath::responseAt(band.second, z1) + taps(band.taps, band.length, z1)) *
-           band.outputGain;
+    return (sectionAt(band.first, z1) * sectionAt(band.second, z1) + taps(band.taps, band.length, z1)) * band.outputGain;
 }
 
 double Deviations::largest() const { return *std::max_element(region.begin(), region.end()); }
@@ -55,8 +54,7 @@ void Grid::setRate(float fs) {
         const double hz = kRegionEdges[0] * std::pow(top / kRegionEdges[0], i / static_cast<double>(kPoints - 1));
         const double w = 2.0 * BiquadMath::kPi * hz / rate;
         const size_t k = static_cast<size_t>(i);
-        z1[k] = std::polar(1.0, -w);
-        z1Real[k] = z1[k].real(), z1Imag[k] = z1[k].imag();
+        z1Real[k] = std::cos(w), z1Imag[k] = -std::sin(w);
         modelZ1[k] = std::polar(1.0, -w / kModelRateFactor);
         region[k] = static_cast<unsigned char>(regionOf(hz));
     }
@@ -91,7 +89,7 @@ Deviations deviations(const Candidate& band, const ModelPower& model, const Grid
     Deviations out;
     for (size_t i = 0; i < kPoints; ++i) {
         if (!(model[i] > 0.0)) continue;
-        const Complex z1 = grid.z1[i];
+        const Complex z1(grid.z1Real[i], grid.z1Imag[i]);
         const Complex h = (sectionAt(band.first, z1) * sectionAt(band.second, z1) + Complex(re[i], im[i])) * band.outputGain;
         const double ratio = std::norm(h) / model[i];
         if (i == 0) out.lowest = distanceDb(ratio);

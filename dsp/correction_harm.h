@@ -55,8 +55,9 @@ struct Deviations {
 // The measuring points at one rate: z^-1 at the band's rate and at the model's, and the region of
 // each. Worked out once per rate (setRate allocates nothing and may run wherever the rate is set).
 struct Grid {
-    std::array<std::complex<double>, kPoints> z1{}, modelZ1{};
-    std::array<double, kPoints> z1Real{}, z1Imag{};  // z1 again, apart: the taps' sums run over every point at once
+    // z^-1 at the band's rate kept apart, so that the taps' sums run over every point at once.
+    std::array<double, kPoints> z1Real{}, z1Imag{};
+    std::array<std::complex<double>, kPoints> modelZ1{};
     std::array<unsigned char, kPoints> region{};
     void setRate(float fs);
 };
